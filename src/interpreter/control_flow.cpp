@@ -1,0 +1,366 @@
+// Conditions, blocks, loops, jumps, calls and the end of the run.
+//
+// Map of this file:
+//   conditions   EvaluateCondition and its comparison keys
+//   scans        the forward and backward searches over the line store
+//   commands     SE, SENAO, ENQUANTO, REPETE, FIM, DESVIA, CHAMA, RETORNA,
+//                TERMINA
+//
+// A command that jumps sets the program counter to the line before, or to
+// the line of, the place where the run goes on: the run loop then moves on
+// by one line.
+#include "interpreter/control_flow.h"
+
+#include <string>
+
+#include "data/lists.h"
+#include "interpreter/interpreter.h"
+#include "interpreter/operands.h"
+#include "speech/settings.h"
+#include "speech/speech.h"
+
+namespace interp {
+namespace {
+
+// --- conditions ------------------------------------------------------------------
+
+enum class Operator {
+  GreaterOrEqual, LessOrEqual, Identical, Different, Contains, BeginsWith, EndsWith, In, Equal, Less, Greater
+};
+
+struct OperatorText {
+  const char* text;  // upper-case
+  Operator op;
+};
+
+// Tried in this order: the longer operators before their prefixes.
+const OperatorText kOperators[] = {
+    {">=", Operator::GreaterOrEqual}, {"<=", Operator::LessOrEqual}, {"==", Operator::Identical},
+    {"<>", Operator::Different},      {"*=*", Operator::Contains},   {"=*", Operator::BeginsWith},
+    {"*=", Operator::EndsWith},       {"EM", Operator::In},          {"=", Operator::Equal},
+    {"<", Operator::Less},            {">", Operator::Greater},
+};
+
+bool AllDigits(const std::string& text) {
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The comparison key: upper-cased; a text of digits only (the empty text
+// too) padded with zeros on the left to 21 characters, keeping the last 21.
+std::string Key(const std::string& text) {
+  std::string upper = speech::UpperCasePt(text);
+  if (!AllDigits(upper)) return upper;
+  std::string padded = std::string(20, '0') + upper;
+  return padded.substr(padded.size() - 21);
+}
+
+// a ends with b where b first occurs: the first occurrence of b in a
+// begins at length(a) - length(b).
+bool EndsAtFirstOccurrence(const std::string& a, const std::string& b) {
+  if (b.empty()) return false;
+  size_t found = a.find(b);
+  return found != std::string::npos && found == a.size() - b.size();
+}
+
+bool Compare(Operator op, const std::string& a, const std::string& b) {
+  switch (op) {
+    case Operator::Identical: return a == b;
+    case Operator::Contains: return !b.empty() && a.find(b) != std::string::npos;
+    case Operator::BeginsWith: return !b.empty() && a.compare(0, b.size(), b) == 0;
+    case Operator::EndsWith: return EndsAtFirstOccurrence(a, b);
+    default: break;
+  }
+  // std::string compares its bytes as unsigned characters.
+  int order = Key(a).compare(Key(b));
+  switch (op) {
+    case Operator::Equal: return order == 0;
+    case Operator::Different: return order != 0;
+    case Operator::Less: return order < 0;
+    case Operator::Greater: return order > 0;
+    case Operator::LessOrEqual: return order <= 0;
+    case Operator::GreaterOrEqual: return order >= 0;
+    default: return false;
+  }
+}
+
+bool InList(const std::string& a, const std::vector<std::string>& items) {
+  std::string key = Key(a);
+  for (const std::string& item : items)
+    if (Key(item) == key) return true;
+  return false;
+}
+
+// --- scans -------------------------------------------------------------------------
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The text after the first word of stored line n, trimmed like a command's
+// arguments.
+std::string ArgumentsOfLine(int n) {
+  const std::string& line = Line(n);
+  size_t blank = line.find(' ');
+  return blank == std::string::npos ? std::string() : TrimControls(line.substr(blank + 1));
+}
+
+// Moves the program counter to the first line after it whose canonical form
+// is "FIM " + word; past the last line when there is none. Nesting is not
+// counted.
+void ScanToBlockEnd(const char* word) {
+  std::string wanted = std::string("FIM ") + word;
+  int count = LineCount();
+  for (int n = ProgramCounter() + 1; n <= count; ++n) {
+    if (CanonicalLine(n) == wanted) {
+      SetProgramCounter(n);
+      return;
+    }
+  }
+  SetProgramCounter(count + 1);
+}
+
+// A false block SE: skips to its own FIM SE, counting the block SEs nested
+// inside, or stops at a SENÃO of its own level.
+void ScanFalseSe() {
+  QuietExpressions quiet;
+  int depth = 1;
+  int count = LineCount();
+  for (int n = ProgramCounter() + 1; n <= count; ++n) {
+    const std::string& canonical = CanonicalLine(n);
+    if (StartsWith(canonical, "SE ")) {
+      // The condition is read from the line as written: list names keep
+      // their case.
+      Condition nested;
+      if (EvaluateCondition(ArgumentsOfLine(n), nested) && nested.rest.empty()) ++depth;
+    } else if (canonical == "FIM SE") {
+      if (--depth == 0) {
+        SetProgramCounter(n);
+        return;
+      }
+    } else if (depth == 1 && (canonical == "SENAO" || canonical == "SEN\xC3O")) {
+      SetProgramCounter(n);
+      return;
+    }
+  }
+  SetProgramCounter(count + 1);
+}
+
+// The nearest line above the current one whose first word is `word`; 0 when
+// there is none.
+int ScanBackward(const char* word) {
+  std::string prefix = std::string(word) + " ";
+  for (int n = ProgramCounter() - 1; n >= 1; --n)
+    if (StartsWith(CanonicalLine(n), prefix.c_str())) return n;
+  return 0;
+}
+
+// Reads the limit operand of a REPETE line as an integer.
+bool ReadLimit(std::string& rest, int32_t& limit) {
+  std::string text;
+  return ReadOperand(rest, text) && ToInteger(text, limit);
+}
+
+// The next pass of the REPETE whose arguments are `arguments` (the program
+// counter is on its line): the variable goes up by one; past the limit the
+// loop ends. The count is kept in 64 bits, so a limit of 2147483647 still
+// ends the loop.
+bool ContinueRepete(const std::string& arguments) {
+  std::string rest = arguments;
+  int slot = 0;
+  int32_t current = 0, limit = 0;
+  if (!ReadVariableName(rest, slot) || !ToInteger(Variable(slot), current)) return false;
+  if (!ReadLimit(rest, limit)) return false;
+  int64_t next = static_cast<int64_t>(current) + 1;
+  SetVariable(slot, NumberText(next));
+  if (limit < next) ScanToBlockEnd("REPETE");
+  return true;
+}
+
+int g_nested_lines = 0;
+constexpr int kMaxNestedLines = 100;
+
+// The label of CHAMA and DESVIA: the text after "@" (no blank allowed), or
+// the value of one operand with nothing after it.
+bool ReadLabel(const std::string& arguments, std::string& label) {
+  if (!arguments.empty() && arguments[0] == '@') {
+    label = arguments.substr(1);
+    return label.find(' ') == std::string::npos;
+  }
+  std::string rest = arguments;
+  return ReadOperand(rest, label) && rest.empty();
+}
+
+}  // namespace
+
+// [NÃO] a operator b rest, or [NÃO] a EM [list] rest
+bool EvaluateCondition(const std::string& text, Condition& condition) {
+  std::string rest = text;
+  SkipBlanks(rest);
+  if (rest.empty()) return false;
+  bool negated = false;
+  if (StartsWithWord(rest, "N\xC3O") || StartsWithWord(rest, "NAO")) {
+    rest.erase(0, 3);
+    SkipBlanks(rest);
+    if (rest.empty()) return false;
+    negated = true;
+  }
+
+  std::string a;
+  if (!ReadOperand(rest, a) || rest.empty()) return false;
+
+  const OperatorText* found = nullptr;
+  for (const OperatorText& candidate : kOperators) {
+    if (StartsWithWord(rest, candidate.text)) {
+      found = &candidate;
+      break;
+    }
+  }
+  if (!found) return false;
+  rest.erase(0, std::char_traits<char>::length(found->text));
+  SkipBlanks(rest);
+  if (rest.empty()) return false;
+
+  bool value = false;
+  if (found->op == Operator::In) {
+    std::string name;
+    if (!ReadListName(rest, name)) return false;
+    const std::vector<std::string>* items = data::FindList(name);
+    if (!items) return false;
+    value = InList(a, *items);
+  } else {
+    std::string b;
+    if (!ReadOperand(rest, b)) return false;
+    value = Compare(found->op, a, b);
+  }
+  condition.value = negated ? !value : value;
+  condition.rest = TrimControls(rest);
+  return true;
+}
+
+bool RunNestedLine(const std::string& text) {
+  if (g_nested_lines >= kMaxNestedLines) {
+    speech::WriteLineSpeak("Muitos comandos encadeados");
+    return false;
+  }
+  ++g_nested_lines;
+  bool result = RunLine(text);
+  --g_nested_lines;
+  return result;
+}
+
+// SE condition [command line]
+// SE condition ... [SENÃO ...] FIM SE
+bool CmdSe(const std::string& arguments) {
+  Condition condition;
+  if (!EvaluateCondition(arguments, condition)) return false;
+  if (!condition.rest.empty()) return condition.value ? RunNestedLine(condition.rest) : true;
+  if (!condition.value) ScanFalseSe();
+  return true;
+}
+
+// SENÃO: reached when the true branch ran into it; goes on after the first
+// FIM SE below.
+bool CmdSenao(const std::string& arguments) {
+  if (!arguments.empty()) return false;
+  ScanToBlockEnd("SE");
+  return true;
+}
+
+// ENQUANTO condition ... FIM ENQUANTO
+bool CmdEnquanto(const std::string& arguments) {
+  Condition condition;
+  if (!EvaluateCondition(arguments, condition)) return false;
+  if (!condition.value) ScanToBlockEnd("ENQUANTO");
+  return true;
+}
+
+// REPETE variable limit ... FIM REPETE
+bool CmdRepete(const std::string& arguments) {
+  std::string rest = arguments;
+  int slot = 0;
+  int32_t limit = 0;
+  if (!ReadVariableName(rest, slot) || rest.empty()) return false;
+  if (!ReadLimit(rest, limit)) return false;
+  SetVariable(slot, "1");
+  if (limit < 1) ScanToBlockEnd("REPETE");
+  return true;
+}
+
+// FIM SE | FIM ENQUANTO | FIM REPETE | FIM word
+bool CmdFim(const std::string& arguments) {
+  if (arguments.empty()) return false;
+  std::string word = speech::UpperCasePt(arguments);
+  if (word == "ENQUANTO") {
+    int line = ScanBackward("ENQUANTO");
+    if (line == 0) return false;
+    SetProgramCounter(line - 1);
+    return true;
+  }
+  if (word == "REPETE") {
+    int line = ScanBackward("REPETE");
+    if (line == 0) return false;
+    SetProgramCounter(line);
+    return ContinueRepete(ArgumentsOfLine(line));
+  }
+  return true;  // FIM SE and any other word: nothing to do
+}
+
+// DESVIA @label | DESVIA operand | DESVIA SCRIPT file [@label | operand]
+bool CmdDesvia(const std::string& arguments) {
+  if (arguments.empty()) return false;
+  std::string rest = arguments;
+  bool result = false;
+  if (StartsWithWord(rest, "SCRIPT")) {
+    rest.erase(0, 6);
+    if (rest.empty() || rest[0] != ' ') return false;
+    std::string file;
+    if (!ReadOperand(rest, file)) return false;
+    if (!LoadScript(file)) return false;
+    SetProgramCounter(0);
+    result = true;
+  }
+  if (!rest.empty() && rest[0] == '@') {
+    std::string label = rest.substr(1);
+    if (label.find(' ') != std::string::npos) return result;
+    return FindLabel(label);
+  }
+  std::string label;
+  std::string after = rest;
+  if (ReadOperand(after, label) && after.empty()) return FindLabel(label);
+  return result;
+}
+
+// CHAMA @label | CHAMA operand
+bool CmdChama(const std::string& arguments) {
+  if (arguments.empty()) return false;
+  std::string label;
+  if (!ReadLabel(arguments, label)) return false;
+  if (!PushCall(ProgramCounter())) {
+    speech::WriteLineSpeak("Muitas chamadas sem retorno");
+    return false;
+  }
+  return FindLabel(label);
+}
+
+// RETORNA: back to the line after the last CHAMA.
+bool CmdRetorna(const std::string& arguments) {
+  if (!arguments.empty()) return false;
+  int line = 0;
+  if (!PopCall(line)) {
+    speech::WriteLineSpeak("Retorno sem chamada");
+    return false;
+  }
+  SetProgramCounter(line);
+  return true;
+}
+
+// TERMINA [MUDO]: ends the run (or interactive mode); MUDO ends it without
+// announcing the end. Other arguments are ignored.
+bool CmdTermina(const std::string& arguments) {
+  RequestStop(speech::UpperCasePt(arguments) == "MUDO");
+  return true;
+}
+
+}  // namespace interp

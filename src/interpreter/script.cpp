@@ -1,0 +1,296 @@
+// The script store and the run loop.
+//
+// The store keeps, for every line of the script, the line as stored, its
+// canonical form for the block scans, and the line split once into command
+// word and arguments, so running a loop a million times does no re-parsing.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "data/lists.h"
+#include "interpreter/assignment.h"
+#include "interpreter/commands.h"
+#include "interpreter/interpreter.h"
+#include "interpreter/operands.h"
+#include "interpreter/scramble.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "speech/settings.h"
+#include "speech/speech.h"
+
+namespace interp {
+namespace {
+
+enum class LineKind { Empty, Comment, Label, Command };
+
+struct StoredLine {
+  std::string text;        // trimmed line
+  std::string canonical;   // upper-cased, blanks folded
+  LineKind kind = LineKind::Empty;
+  std::string word;        // command word, ASCII upper-cased (as shown by DEBUG)
+  std::string lookup;      // the word upper-cased with UpperCasePt
+  std::string arguments;   // argument text, trimmed
+};
+
+struct Interpreter {
+  // lines[0] is line 1. Shared so that a command that loads another script
+  // (DESVIA SCRIPT) does not pull the running line from under itself.
+  std::shared_ptr<const std::vector<StoredLine>> lines = std::make_shared<std::vector<StoredLine>>();
+  int program_counter = 1;
+  bool stop = true;
+  bool quiet_end = false;
+  bool error = false;
+  bool debug = false;
+  std::string current_word;
+  int call_depth = 0;
+  int call_stack[kMaxCallDepth] = {};
+  Build build = Build::Tessel;
+  std::vector<std::string> arguments;
+};
+
+Interpreter& I() {
+  static Interpreter interpreter;
+  return interpreter;
+}
+
+const std::string kEmpty;
+
+bool IsBlankOrControl(unsigned char c) { return c <= 32; }
+
+std::string Trim(const std::string& text) {
+  size_t start = 0, end = text.size();
+  while (start < end && IsBlankOrControl(text[start])) ++start;
+  while (end > start && IsBlankOrControl(text[end - 1])) --end;
+  return text.substr(start, end - start);
+}
+
+std::string AsciiUpper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return text;
+}
+
+std::string Canonical(const std::string& trimmed) {
+  std::string upper = speech::UpperCasePt(trimmed);
+  std::string out;
+  out.reserve(upper.size());
+  for (char c : upper) {
+    if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+    out += c;
+  }
+  return out;
+}
+
+// Splits a trimmed line into word and argument text (text after the first
+// blank; a tab does not separate).
+void Split(const std::string& line, std::string& word, std::string& arguments) {
+  size_t blank = line.find(' ');
+  word = AsciiUpper(line.substr(0, blank));
+  arguments = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+}
+
+StoredLine MakeStoredLine(const std::string& raw) {
+  StoredLine line;
+  line.text = Trim(raw);
+  line.canonical = Canonical(line.text);
+  if (line.text.empty()) line.kind = LineKind::Empty;
+  else if (line.text[0] == '*') line.kind = LineKind::Comment;
+  else if (line.text[0] == '@') line.kind = LineKind::Label;
+  else {
+    line.kind = LineKind::Command;
+    Split(line.text, line.word, line.arguments);
+    line.lookup = speech::UpperCasePt(line.word);
+    line.arguments = Trim(line.arguments);
+  }
+  return line;
+}
+
+bool RefusedInSingleLine(const std::string& word) {
+  return word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SEN\xC3O" || word == "FIM";
+}
+
+// Dispatch with the word already upper-cased and the arguments trimmed.
+bool DispatchPrepared(const std::string& word, const std::string& lookup, const std::string& arguments) {
+  Interpreter& in = I();
+  if (in.debug) {
+    std::string echo = word;
+    echo += ' ';
+    echo += arguments;
+    speech::WriteLineSpeak(echo);
+  }
+  CommandHandler handler = FindCommand(lookup);
+  if (!handler) {
+    speech::WriteLineSpeak("Comando inv\xE1lido: " + word);
+    return false;
+  }
+  return handler(arguments);
+}
+
+bool ExecuteStored(const StoredLine& line) {
+  if (line.kind != LineKind::Command) return true;
+  Interpreter& in = I();
+  in.current_word = line.word;
+  bool result = DispatchPrepared(line.word, line.lookup, line.arguments);
+  in.error = !result;
+  return result;
+}
+
+}  // namespace
+
+// --- DEBUG ---------------------------------------------------------------------
+
+// DEBUG [-|N...]: "-" or a capital N first turns the echo off; anything else on.
+bool CmdDebug(const std::string& arguments) {
+  bool off = arguments == "-" || (!arguments.empty() && arguments[0] == 'N');
+  I().debug = !off;
+  speech::WriteLineSpeak(off ? "Debug desligado" : "Debug ligado");
+  return true;
+}
+
+// --- the store -----------------------------------------------------------------
+
+bool LoadScript(const std::string& name) {
+  std::string contents;
+  if (platform::files::IsDirectory(name) || !platform::files::ReadAll(name, contents)) return false;
+  // Scripts saved by today's editors are UTF-8: take them as the Latin-1
+  // text they stand for.
+  if (platform::IsUtf8Text(contents)) contents = platform::Utf8ToLatin1(contents);
+  bool scrambled = AsciiUpper(name).find(".CRP") != std::string::npos;
+  auto lines = std::make_shared<std::vector<StoredLine>>();
+  size_t start = 0;
+  while (start < contents.size()) {
+    size_t end = contents.find_first_of("\r\n", start);
+    std::string raw = contents.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (scrambled) raw = UnscrambleLine(raw);
+    lines->push_back(MakeStoredLine(raw));
+    if (end == std::string::npos) break;
+    start = end + 1;
+    if (contents[end] == '\r' && start < contents.size() && contents[start] == '\n') ++start;
+  }
+  I().lines = std::move(lines);
+  return true;
+}
+
+bool FindLabel(const std::string& name) {
+  Interpreter& in = I();
+  std::string wanted = speech::UpperCasePt(name);
+  for (size_t i = 0; i < in.lines->size(); ++i) {
+    const StoredLine& line = (*in.lines)[i];
+    if (line.kind == LineKind::Label && speech::UpperCasePt(line.text.substr(1)) == wanted) {
+      in.program_counter = static_cast<int>(i) + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+RunResult RunScript(const std::string& name, const std::string& label) {
+  Interpreter& in = I();
+  if (!LoadScript(name)) return {kRunUnreadable, 0};
+  in.program_counter = 1;
+  in.error = false;
+  in.stop = false;
+  in.current_word.clear();
+  in.call_depth = 0;
+  auto no_lines = std::make_shared<const std::vector<StoredLine>>();
+  if (!label.empty() && !FindLabel(label)) {
+    in.lines = no_lines;
+    return {kRunNoLabel, 0};
+  }
+  while (in.program_counter <= static_cast<int>(in.lines->size()) && !in.stop && !in.error) {
+    std::shared_ptr<const std::vector<StoredLine>> holder = in.lines;
+    const StoredLine& line = (*holder)[in.program_counter - 1];
+    if (line.kind == LineKind::Command) ExecuteStored(line);
+    if (!in.stop && !in.error) ++in.program_counter;
+  }
+  in.lines = no_lines;
+  return {in.error ? kRunFailed : kRunEnded, in.program_counter};
+}
+
+bool ExecuteLine(const std::string& text, bool single_line) {
+  StoredLine line = MakeStoredLine(text);
+  if (line.kind != LineKind::Command) return true;
+  // Compared fully upper-cased, so "senão" typed in lower case is refused
+  // like "SENÃO".
+  if (single_line && RefusedInSingleLine(line.lookup)) return false;
+  return ExecuteStored(line);
+}
+
+bool RunLine(const std::string& text) { return ExecuteLine(text, true); }
+
+bool Dispatch(const std::string& word, const std::string& arguments) {
+  std::string upper = AsciiUpper(word);
+  return DispatchPrepared(upper, speech::UpperCasePt(upper), Trim(arguments));
+}
+
+// --- state -----------------------------------------------------------------------
+
+void InterpreterInit() {
+  Interpreter& in = I();
+  in.program_counter = 1;
+  in.stop = true;
+  in.call_depth = 0;
+  ResetVariables();
+  data::ResetLists();
+  AssignmentInit();
+  console::Delay(1);
+}
+
+void SetBuild(Build build) { I().build = build; }
+Build CurrentBuild() { return I().build; }
+
+int LineCount() { return static_cast<int>(I().lines->size()); }
+
+const std::string& Line(int n) {
+  const Interpreter& in = I();
+  if (n < 1 || n > static_cast<int>(in.lines->size())) return kEmpty;
+  return (*in.lines)[n - 1].text;
+}
+
+const std::string& CanonicalLine(int n) {
+  const Interpreter& in = I();
+  if (n < 1 || n > static_cast<int>(in.lines->size())) return kEmpty;
+  return (*in.lines)[n - 1].canonical;
+}
+
+int ProgramCounter() { return I().program_counter; }
+void SetProgramCounter(int line) { I().program_counter = line; }
+
+bool StopRequested() { return I().stop; }
+void RequestStop(bool quiet) {
+  I().stop = true;
+  I().quiet_end = quiet;
+}
+void ClearStop() { I().stop = false; }
+bool QuietEnd() { return I().quiet_end; }
+bool ErrorFlag() { return I().error; }
+const std::string& CurrentCommandWord() { return I().current_word; }
+bool DebugEnabled() { return I().debug; }
+
+int CallDepth() { return I().call_depth; }
+
+bool PushCall(int return_line) {
+  Interpreter& in = I();
+  if (in.call_depth >= kMaxCallDepth) return false;
+  in.call_stack[in.call_depth++] = return_line;
+  return true;
+}
+
+bool PopCall(int& return_line) {
+  Interpreter& in = I();
+  if (in.call_depth <= 0) return false;
+  return_line = in.call_stack[--in.call_depth];
+  return true;
+}
+
+void SetProgramArguments(const std::vector<std::string>& arguments) { I().arguments = arguments; }
+const std::vector<std::string>& ProgramArguments() { return I().arguments; }
+
+void ResetInterpreterForTests() {
+  Build build = I().build;
+  I() = Interpreter();
+  I().build = build;
+}
+
+}  // namespace interp

@@ -1,0 +1,58 @@
+// files: script file names on Linux.
+//
+// Scripts name files the Windows way. "\" and "/" both separate; a drive
+// "X:" maps to $MIRANE_DRIVE_X, else to "/"; a relative name is relative to
+// the current folder. When a name does not exist exactly, each component is
+// looked up case-insensitively. Names inside the system are Latin-1 bytes;
+// on disk they are UTF-8.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform::files {
+
+// The native (UTF-8) path a script name stands for.
+std::string NativePath(const std::string& name);
+
+bool Exists(const std::string& name);
+bool IsDirectory(const std::string& name);
+// Size in bytes, or -1 when the file cannot be examined.
+int64_t FileSize(const std::string& name);
+
+// fopen of the native path; `mode` as for fopen.
+std::FILE* Open(const std::string& name, const char* mode);
+// Reads a whole file; false when it cannot be read.
+bool ReadAll(const std::string& name, std::string& contents);
+
+bool Remove(const std::string& name);
+bool Rename(const std::string& from, const std::string& to);
+bool MakeDirectory(const std::string& name);
+
+bool ChangeDirectory(const std::string& name);
+// The current folder as a Latin-1 name in Windows form ("C:\..." style is not
+// invented: it is the native path with "/" kept).
+std::string CurrentDirectory();
+
+// A directory entry found by a search.
+struct Entry {
+  std::string name;  // Latin-1
+  int64_t size = 0;
+  bool directory = false;
+  bool hidden = false;     // names starting with "."
+  bool read_only = false;  // not writable by us
+};
+
+// Entries of the folder part of `pattern` whose names match its last part,
+// "*" and "?" matching case-insensitively; "." and ".." are included for
+// folders, as the Windows search does. Sorted by name.
+std::vector<Entry> Find(const std::string& pattern);
+
+// "*"/"?" wildcard match, case-insensitive on ASCII and Latin-1 letters.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// A path in the system's temporary folder for a new temporary file.
+std::string TemporaryPath(const std::string& prefix, const std::string& suffix);
+
+}  // namespace platform::files

@@ -1,0 +1,20 @@
+// files_extra: file operations the data commands need beyond files.h, over
+// the same script names (drives, "\" or "/", case-insensitive lookup).
+#pragma once
+#include <string>
+
+namespace platform::files {
+
+// Removes an empty folder.
+bool RemoveDirectory(const std::string& name);
+
+// True when both names reach the same file on disk (also through another
+// spelling, a link or another letter case).
+bool SameFile(const std::string& first, const std::string& second);
+
+// Renames or moves a file. An existing target is never replaced. Between
+// two file systems (drives on different disks) the file is copied and the
+// original removed only once the copy is complete.
+bool MoveFile(const std::string& from, const std::string& to);
+
+}  // namespace platform::files

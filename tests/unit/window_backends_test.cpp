@@ -1,0 +1,734 @@
+// The console's real back ends: the terminal's key parser and painter (as
+// tables), the terminal back end on a pseudo-terminal, and the SDL window on
+// an Xvfb display of the test's own, checked pixel by pixel in screenshots.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/terminal_keys.h"
+#include "platform/terminal_screen.h"
+#include "platform/window.h"
+
+namespace {
+
+using platform::Event;
+using platform::EventType;
+using platform::Key;
+namespace window = platform::window;
+
+// --- describing events --------------------------------------------------------
+
+const char* KeyName(Key key) {
+  static const char* const kNames[] = {
+      "None", "Letter", "Digit", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
+      "Insert", "Delete", "Home", "End", "PageUp", "PageDown", "Up", "Down", "Left", "Right",
+      "Enter", "Backspace", "Escape", "Tab", "Space", "Break", "Other"};
+  return kNames[static_cast<int>(key)];
+}
+
+std::string Modifiers(const Event& event) {
+  std::string text;
+  if (event.ctrl) text += "+ctrl";
+  if (event.shift) text += "+shift";
+  if (event.alt) text += "+alt";
+  return text;
+}
+
+// "Up+ctrl", "Letter A", ...: a key event's key, symbol and modifiers.
+std::string KeyText(const Event& event) {
+  std::string text = KeyName(event.key);
+  if (event.symbol) text += std::string(" ") + static_cast<char>(event.symbol);
+  return text + Modifiers(event);
+}
+
+// The events of key presses, one press per "|": "Letter A" for KeyDown and
+// KeyUp of the same key, with " =N" when a Char N came between them.
+std::string DescribePresses(const std::vector<Event>& events) {
+  std::string text;
+  for (size_t i = 0; i < events.size(); ++i) {
+    const Event& event = events[i];
+    if (!text.empty()) text += " | ";
+    if (event.type != EventType::KeyDown) {
+      text += "stray event";
+      continue;
+    }
+    text += KeyText(event);
+    size_t next = i + 1;
+    if (next < events.size() && events[next].type == EventType::Char) {
+      text += " =" + std::to_string(events[next].character);
+      if (Modifiers(events[next]) != Modifiers(event)) text += " (char modifiers differ)";
+      ++next;
+    }
+    if (next >= events.size() || events[next].type != EventType::KeyUp || KeyText(events[next]) != KeyText(event))
+      text += " (no matching KeyUp)";
+    else
+      ++next;
+    i = next - 1;
+  }
+  return text;
+}
+
+// --- terminal key parser -----------------------------------------------------------
+
+struct KeyCase {
+  std::string_view input;
+  bool complete;
+  const char* presses;
+  size_t consumed;
+};
+
+class WindowBackendsTerminalKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(WindowBackendsTerminalKeys, ParsesBytes) {
+  const KeyCase& c = GetParam();
+  platform::terminal::ParsedKeys parsed = platform::terminal::ParseTerminalKeys(c.input, c.complete);
+  EXPECT_EQ(DescribePresses(parsed.events), c.presses);
+  EXPECT_EQ(parsed.consumed, c.consumed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , WindowBackendsTerminalKeys,
+    ::testing::Values(
+        // Printable characters, and UTF-8 typed as Latin-1.
+        KeyCase{"aZ5 ;", false, "Letter A =97 | Letter Z+shift =90 | Digit 5 =53 | Space =32 | Other =59", 5},
+        KeyCase{"\xc3\xa7\xc3\x89", false, "Other =231 | Other =201", 4},
+        KeyCase{"\xe2\x82\xac", false, "Other =128", 3},          // the euro sign is 0x80 in Windows-1252
+        KeyCase{"\xe2\x88\x9a" "a", false, "Letter A =97", 4},    // a character the code page lacks is dropped
+        KeyCase{"\xe7" "a", false, "Other =231 | Letter A =97", 2},  // Latin-1 input still works
+        KeyCase{"\xc3", false, "", 0},                             // cut off: waits for the rest
+        KeyCase{"\xc3", true, "Other =195", 1},
+        // Control keys.
+        KeyCase{"\r\t\x7f\x08", false, "Enter =13 | Tab =9 | Backspace =8 | Backspace =8", 4},
+        KeyCase{"\x01\x1a\x0a", false, "Letter A+ctrl =1 | Letter Z+ctrl =26 | Letter J+ctrl =10", 3},
+        KeyCase{"\x03", false, "Break+ctrl", 1},
+        KeyCase{std::string_view("\0", 1), false, "Space+ctrl =32", 1},
+        KeyCase{"\x1c", false, "Other+ctrl =28", 1},
+        // Escape alone only once nothing follows.
+        KeyCase{"\x1b", false, "", 0},
+        KeyCase{"\x1b", true, "Escape =27", 1},
+        KeyCase{"\x1b\x1b", true, "Escape =27 | Escape =27", 2},
+        // Cursor and editing keys, xterm and VT forms.
+        KeyCase{"\x1b[A\x1b[B\x1b[C\x1b[D", false, "Up | Down | Right | Left", 12},
+        KeyCase{"\x1b[H\x1b[F\x1bOH\x1bOF", false, "Home | End | Home | End", 12},
+        KeyCase{"\x1b[1~\x1b[4~\x1b[7~\x1b[8~", false, "Home | End | Home | End", 16},
+        KeyCase{"\x1b[2~\x1b[3~\x1b[5~\x1b[6~", false, "Insert | Delete | PageUp | PageDown", 16},
+        KeyCase{"\x1bOA", false, "Up", 3},
+        // Function keys.
+        KeyCase{"\x1bOP\x1bOQ\x1bOR\x1bOS", false, "F1 | F2 | F3 | F4", 12},
+        KeyCase{"\x1b[11~\x1b[12~\x1b[13~\x1b[14~\x1b[15~", false, "F1 | F2 | F3 | F4 | F5", 25},
+        KeyCase{"\x1b[17~\x1b[18~\x1b[19~\x1b[20~\x1b[21~\x1b[23~\x1b[24~", false,
+                "F6 | F7 | F8 | F9 | F10 | F11 | F12", 35},
+        KeyCase{"\x1b[[A\x1b[[E", false, "F1 | F5", 8},  // the Linux console
+        // Modifiers.
+        KeyCase{"\x1b[1;5A\x1b[1;3D\x1b[1;2P\x1b[2;2~", false, "Up+ctrl | Left+alt | F1+shift | Insert+shift", 24},
+        KeyCase{"\x1b[15;5~\x1b[1;6H\x1bO5P", false, "F5+ctrl | Home+ctrl+shift | F1+ctrl", 17},
+        KeyCase{"\x1b[Z", false, "Tab+shift =9", 3},
+        // Alt with a key: ESC first, no character typed.
+        KeyCase{"\x1b" "a\x1b" "A\x1b" "7", false, "Letter A+alt | Letter A+shift+alt | Digit 7+alt", 6},
+        KeyCase{"\x1b\x1b[A", false, "Up+alt", 4},
+        KeyCase{"\x1b\r", false, "Enter+alt", 2},
+        // Sequences cut off wait for the rest; complete input takes them as Alt keys.
+        KeyCase{"a\x1b[1;5", false, "Letter A =97", 1},
+        KeyCase{"\x1b[", false, "", 0},
+        KeyCase{"\x1b[", true, "Other+alt", 2},
+        KeyCase{"\x1bO", true, "Letter O+shift+alt", 2},
+        // Replies and keys we do not know are skipped whole.
+        KeyCase{"\x1b[99~x", false, "Letter X =120", 6},
+        KeyCase{"\x1b[?1;2cx", false, "Letter X =120", 8}));
+
+// --- terminal painter ------------------------------------------------------------------
+
+// A frame with its own buffers: blanks, white on black, the standard palette.
+struct TestFrame {
+  std::array<uint8_t, window::kColumns * window::kRows> chars{};
+  std::array<uint8_t, window::kColumns * window::kRows> attrs{};
+  std::array<window::Rgb, 16> colours{{{0, 0, 0}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
+                                       {255, 0, 0}, {142, 0, 142}, {68, 34, 34}, {192, 192, 192},
+                                       {128, 128, 128}, {128, 128, 255}, {128, 255, 128}, {128, 255, 255},
+                                       {255, 128, 128}, {255, 128, 255}, {255, 255, 0}, {255, 255, 255}}};
+  int cursor_column = 0, cursor_row = 0;
+  bool caret_visible = false;
+
+  TestFrame() {
+    chars.fill(' ');
+    attrs.fill(0x0F);
+  }
+  void Put(int column, int row, const std::string& latin1, uint8_t attribute) {
+    for (size_t i = 0; i < latin1.size(); ++i) {
+      chars[row * window::kColumns + column + i] = static_cast<uint8_t>(latin1[i]);
+      attrs[row * window::kColumns + column + i] = attribute;
+    }
+  }
+  void Fill(int column, int row, int count, uint8_t attribute) {
+    for (int i = 0; i < count; ++i) attrs[row * window::kColumns + column + i] = attribute;
+  }
+  // The grid moves up one row, the new last row blank white on black.
+  void ScrollUp() {
+    std::memmove(chars.data(), chars.data() + window::kColumns, window::kColumns * (window::kRows - 1));
+    std::memmove(attrs.data(), attrs.data() + window::kColumns, window::kColumns * (window::kRows - 1));
+    std::memset(chars.data() + window::kColumns * (window::kRows - 1), ' ', window::kColumns);
+    std::memset(attrs.data() + window::kColumns * (window::kRows - 1), 0x0F, window::kColumns);
+  }
+  window::Frame View() const {
+    window::Frame frame;
+    frame.chars = chars.data();
+    frame.attrs = attrs.data();
+    frame.colours = colours.data();
+    frame.cursor_column = cursor_column;
+    frame.cursor_row = cursor_row;
+    frame.caret_visible = caret_visible;
+    return frame;
+  }
+};
+
+struct PaintCase {
+  const char* name;
+  int column_from, column_to, row_from, row_to;
+  int terminal_columns, terminal_rows;
+  bool caret_visible;
+  int caret_column, caret_row;
+  const char* expected;
+};
+
+class WindowBackendsTerminalPaint : public ::testing::TestWithParam<PaintCase> {};
+
+TEST_P(WindowBackendsTerminalPaint, WritesRunsWithColours) {
+  const PaintCase& c = GetParam();
+  TestFrame frame;
+  frame.Put(0, 0, "A\xe9", 0x4F);       // white on red
+  frame.Put(2, 0, "\x80", 0x1E);        // yellow on blue: the euro sign
+  frame.Put(3, 0, "\x7f\x81", 0x1E);    // shown as blanks
+  frame.Put(78, 1, "yz", 0x07);
+  frame.caret_visible = c.caret_visible;
+  frame.cursor_column = c.caret_column;
+  frame.cursor_row = c.caret_row;
+  std::string painted = platform::terminal::PaintCells(frame.View(), c.column_from, c.column_to, c.row_from,
+                                                       c.row_to, c.terminal_columns, c.terminal_rows);
+  EXPECT_EQ(painted, c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , WindowBackendsTerminalPaint,
+    ::testing::Values(
+        PaintCase{"runs of equal attribute", 0, 6, 0, 1, 80, 25, false, 0, 0,
+                  "\x1b[?25l\x1b[1;1H\x1b[38;2;255;255;255;48;2;255;0;0mA\xc3\xa9"
+                  "\x1b[38;2;255;255;0;48;2;0;0;255m\xe2\x82\xac  "
+                  "\x1b[38;2;255;255;255;48;2;0;0;0m \x1b[0m"},
+        PaintCase{"two rows, caret shown", 77, 80, 0, 2, 80, 25, true, 5, 3,
+                  "\x1b[?25l\x1b[1;78H\x1b[38;2;255;255;255;48;2;0;0;0m   \x1b[2;78H \x1b[38;2;192;192;192;48;2;0;0;0myz"
+                  "\x1b[0m\x1b[4;6H\x1b[?25h"},
+        PaintCase{"caret past the last column stays on it", 0, 1, 1, 2, 80, 25, true, 80, 0,
+                  "\x1b[?25l\x1b[2;1H\x1b[38;2;255;255;255;48;2;0;0;0m \x1b[0m\x1b[1;80H\x1b[?25h"},
+        PaintCase{"a small terminal shows what fits", 76, 80, 0, 25, 78, 1, true, 79, 0,
+                  "\x1b[?25l\x1b[1;77H\x1b[38;2;255;255;255;48;2;0;0;0m  \x1b[0m"},
+        PaintCase{"nothing to paint", 5, 5, 0, 25, 80, 25, false, 0, 0, "\x1b[?25l"}),
+    [](const ::testing::TestParamInfo<PaintCase>& info) { return "case" + std::to_string(info.index); });
+
+TEST(WindowBackendsTerminalText, CellsAndTitleSendNoControls) {
+  struct {
+    unsigned char byte;
+    const char* text;
+  } const cells[] = {{'a', "a"}, {0xE7, "\xc3\xa7"}, {0x80, "\xe2\x82\xac"}, {0x9D, " "}, {0x1B, " "}, {0x7F, " "}};
+  for (const auto& cell : cells) EXPECT_EQ(platform::terminal::CellText(cell.byte), cell.text) << int(cell.byte);
+  EXPECT_EQ(platform::terminal::TitleSequence("T\xedtulo\x07\x1b"), "\x1b]0;T\xc3\xadtulo\x07");
+}
+
+// --- terminal back end on a pseudo-terminal ------------------------------------------------
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedVariable() {
+    if (old_) setenv(name_.c_str(), old_->c_str(), 1);
+    else unsetenv(name_.c_str());
+  }
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// A pseudo-terminal whose slave side stands in for standard input and
+// output while Attach lives. Nothing may be asserted while attached: the
+// test's own output would go into the pseudo-terminal.
+class PseudoTerminal {
+ public:
+  PseudoTerminal() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  ~PseudoTerminal() {
+    Detach();
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+  }
+  bool ok() const { return master_ >= 0 && slave_ >= 0; }
+  int slave() const { return slave_; }
+
+  void Attach() {
+    fflush(stdout);
+    saved_in_ = dup(STDIN_FILENO);
+    saved_out_ = dup(STDOUT_FILENO);
+    dup2(slave_, STDIN_FILENO);
+    dup2(slave_, STDOUT_FILENO);
+  }
+  void Detach() {
+    if (saved_in_ < 0) return;
+    dup2(saved_in_, STDIN_FILENO);
+    dup2(saved_out_, STDOUT_FILENO);
+    close(saved_in_);
+    close(saved_out_);
+    saved_in_ = saved_out_ = -1;
+  }
+  // Types bytes as the user would.
+  void Type(const std::string& bytes) { (void)!write(master_, bytes.data(), bytes.size()); }
+  // What the program wrote to the terminal so far.
+  std::string Drain() {
+    std::string out;
+    char buffer[4096];
+    for (;;) {
+      pollfd ready{master_, POLLIN, 0};
+      if (poll(&ready, 1, 50) <= 0) break;
+      ssize_t count = read(master_, buffer, sizeof buffer);
+      if (count <= 0) break;
+      out.append(buffer, static_cast<size_t>(count));
+    }
+    return out;
+  }
+
+ private:
+  int master_ = -1, slave_ = -1;
+  int saved_in_ = -1, saved_out_ = -1;
+};
+
+std::vector<Event> TakeAll() {
+  std::vector<Event> events;
+  Event event;
+  while (platform::TakeEvent(event)) events.push_back(event);
+  return events;
+}
+
+// Waits (through the back end) until `count` events have come, or a few
+// waits bring nothing.
+std::vector<Event> WaitForEvents(window::Backend& backend, size_t count) {
+  std::vector<Event> events;
+  for (int empty_waits = 0; events.size() < count && empty_waits < 5;) {
+    backend.Wait(1000);
+    std::vector<Event> more = TakeAll();
+    if (more.empty()) ++empty_waits;
+    events.insert(events.end(), more.begin(), more.end());
+  }
+  return events;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(WindowBackendsTerminal, RefusesWhenStandardInputIsNoTerminal) {
+  int saved = dup(STDIN_FILENO);
+  int null_input = open("/dev/null", O_RDONLY);
+  dup2(null_input, STDIN_FILENO);
+  std::unique_ptr<window::Backend> backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+  close(null_input);
+  EXPECT_EQ(backend, nullptr);
+}
+
+TEST(WindowBackendsTerminal, RawModeScreenKeysAndRestore) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  termios before{};
+  tcgetattr(terminal.slave(), &before);
+  platform::ClearEvents();
+
+  terminal.Attach();
+  std::unique_ptr<window::Backend> backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+  termios raw{};
+  tcgetattr(terminal.slave(), &raw);
+  std::string opening = terminal.Drain();
+  std::string painted, titled;
+  std::vector<Event> keys, escape;
+  bool created = backend != nullptr;
+  if (backend) {
+    TestFrame frame;
+    frame.Put(0, 0, "Ol\xe1", 0x4F);
+    frame.caret_visible = true;
+    frame.cursor_column = 3;
+    backend->Draw(frame.View(), 0, 4, 0, 1);
+    backend->SetTitle("T\xedtulo");
+    painted = terminal.Drain();
+    terminal.Type("\x1b[A\xc3\xa9\x03");
+    keys = WaitForEvents(*backend, 7);
+    terminal.Type("\x1b");
+    escape = WaitForEvents(*backend, 3);
+  }
+  backend.reset();
+  termios after{};
+  tcgetattr(terminal.slave(), &after);
+  std::string closing = terminal.Drain();
+  terminal.Detach();
+
+  ASSERT_TRUE(created);
+  EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | ISIG)) << "raw mode";
+  EXPECT_TRUE(Contains(opening, "\x1b[?1049h")) << "alternate screen";
+  EXPECT_TRUE(Contains(painted, "\x1b[1;1H\x1b[38;2;255;255;255;48;2;255;0;0mOl\xc3\xa1")) << "painted cells";
+  EXPECT_TRUE(Contains(painted, "\x1b[1;4H\x1b[?25h")) << "caret";
+  EXPECT_TRUE(Contains(painted, "\x1b]0;T\xc3\xadtulo\x07")) << "title";
+  EXPECT_EQ(DescribePresses(keys), "Up | Other =233 | Break+ctrl");
+  EXPECT_EQ(DescribePresses(escape), "Escape =27");
+  EXPECT_EQ(after.c_lflag, before.c_lflag) << "terminal restored";
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_TRUE(Contains(closing, "\x1b[?1049l")) << "left the alternate screen";
+}
+
+TEST(WindowBackendsTerminal, SignalRestoresTheTerminal) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  termios before{};
+  tcgetattr(terminal.slave(), &before);
+  fflush(nullptr);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(terminal.slave(), STDIN_FILENO);
+    dup2(terminal.slave(), STDOUT_FILENO);
+    auto backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+    if (!backend) _exit(3);
+    termios raw{};
+    tcgetattr(STDIN_FILENO, &raw);
+    if (raw.c_lflag & ICANON) _exit(4);
+    raise(SIGTERM);
+    _exit(5);  // not reached: the signal ends the child after the terminal is restored
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  termios after{};
+  tcgetattr(terminal.slave(), &after);
+  std::string output = terminal.Drain();
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_TRUE(Contains(output, "\x1b[?1049l"));
+}
+
+// --- SDL window on Xvfb ---------------------------------------------------------------------
+
+// An Xvfb server of the test's own: it picks a free display number itself
+// and reports it once it accepts connections (-displayfd).
+class XvfbServer {
+ public:
+  XvfbServer() {
+    int report[2];
+    if (pipe(report) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(report[0]);
+      int null_output = open("/dev/null", O_WRONLY);
+      dup2(null_output, STDOUT_FILENO);
+      dup2(null_output, STDERR_FILENO);
+      std::string descriptor = std::to_string(report[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             "-noreset", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(report[1]);
+    std::string number;
+    char c;
+    for (;;) {
+      pollfd ready{report[0], POLLIN, 0};
+      if (poll(&ready, 1, 30000) <= 0 || read(report[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(report[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~XvfbServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // ":N", or empty when the server did not start.
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+bool XvfbInstalled() { return std::system("command -v Xvfb >/dev/null 2>&1 && command -v import >/dev/null 2>&1") == 0; }
+
+struct Pixel {
+  uint8_t r, g, b;
+  bool operator==(const Pixel& other) const { return r == other.r && g == other.g && b == other.b; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Pixel& pixel) {
+  return out << "(" << int(pixel.r) << "," << int(pixel.g) << "," << int(pixel.b) << ")";
+}
+
+// A screenshot of the whole screen.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  Pixel At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return Pixel{1, 2, 3};
+    const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return Pixel{p[0], p[1], p[2]};
+  }
+};
+
+// Reads the next number of a PPM header, skipping blanks and comments.
+int PpmNumber(const std::string& data, size_t& position) {
+  while (position < data.size()) {
+    if (data[position] == '#') {
+      while (position < data.size() && data[position] != '\n') ++position;
+    } else if (std::isspace(static_cast<unsigned char>(data[position]))) {
+      ++position;
+    } else {
+      break;
+    }
+  }
+  int number = 0;
+  while (position < data.size() && std::isdigit(static_cast<unsigned char>(data[position])))
+    number = number * 10 + (data[position++] - '0');
+  return number;
+}
+
+// Takes a screenshot of the display's root window with ImageMagick's import;
+// also saves it as a PNG under the build folder.
+std::optional<Image> Screenshot(const std::string& display, const std::string& artefact_name) {
+  std::filesystem::path artefacts = std::filesystem::path(TESSEL_BINARY).parent_path().parent_path() / "test-artefacts";
+  std::filesystem::create_directories(artefacts);
+  std::string ppm = (artefacts / (artefact_name + ".ppm")).string();
+  std::string png = (artefacts / (artefact_name + ".png")).string();
+  std::string command = "import -display " + display + " -window root -depth 8 ppm:" + ppm + " && import -display " + display +
+                        " -window root png:" + png;
+  if (std::system(command.c_str()) != 0) return std::nullopt;
+  std::FILE* file = std::fopen(ppm.c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string data;
+  char buffer[65536];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, count);
+  std::fclose(file);
+  std::filesystem::remove(ppm);
+  if (data.compare(0, 2, "P6") != 0) return std::nullopt;
+  size_t position = 2;
+  Image image;
+  image.width = PpmNumber(data, position);
+  image.height = PpmNumber(data, position);
+  int maximum = PpmNumber(data, position);
+  ++position;  // the one blank after the header
+  size_t size = static_cast<size_t>(image.width) * image.height * 3;
+  if (maximum != 255 || data.size() < position + size) return std::nullopt;
+  image.rgb.assign(data.begin() + position, data.begin() + position + size);
+  return image;
+}
+
+constexpr Pixel kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kBlack{0, 0, 0}, kYellow{255, 255, 0},
+    kMagenta{255, 0, 255};
+
+class WindowBackendsSdl : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!XvfbInstalled()) return;
+    server_ = new XvfbServer;  // lives for the suite; freed in TearDownTestSuite
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override {
+    if (!server_) GTEST_SKIP() << "Xvfb or ImageMagick's import is not installed";
+    ASSERT_FALSE(server_->display().empty()) << "Xvfb did not start";
+    display_.emplace("DISPLAY", server_->display().c_str());
+    wayland_.emplace("WAYLAND_DISPLAY", nullptr);
+    // The software renderer finishes drawing before present returns, so a
+    // screenshot right after shows it.
+    renderer_.emplace("SDL_RENDER_DRIVER", "software");
+    platform::ClearEvents();
+  }
+  void TearDown() override { platform::ClearEvents(); }
+
+  // The screen position of the grid's top-left corner: the first pixel of
+  // the red cell (0,0) in reading order.
+  static bool FindOrigin(const Image& image, int& x, int& y) {
+    for (y = 0; y < image.height; ++y)
+      for (x = 0; x < image.width; ++x)
+        if (image.At(x, y) == kRed) return true;
+    return false;
+  }
+
+  static XvfbServer* server_;
+  std::optional<ScopedVariable> display_, wayland_, renderer_;
+};
+
+XvfbServer* WindowBackendsSdl::server_ = nullptr;
+
+// Pixels of one cell that are bright (text or caret on a dark background).
+struct CellInk {
+  int bright = 0;          // bright pixels in the cell
+  int bright_rows = 0;     // rows holding a bright pixel
+  int full_rows = 0;       // rows that are bright across the whole cell
+};
+
+CellInk InkOfCell(const Image& image, int x0, int y0, int width, int height) {
+  CellInk ink;
+  for (int y = y0; y < y0 + height; ++y) {
+    int in_row = 0;
+    for (int x = x0; x < x0 + width; ++x) {
+      Pixel p = image.At(x, y);
+      if (p.r > 128 && p.g > 128 && p.b > 128) ++in_row;
+    }
+    ink.bright += in_row;
+    if (in_row > 0) ++ink.bright_rows;
+    if (in_row == width) ++ink.full_rows;
+  }
+  return ink;
+}
+
+TEST_F(WindowBackendsSdl, DrawsCellsTextCaretPictureAndScrolls) {
+  // A face that does not exist: the back end falls back to a monospace face.
+  window::FontRequest request;
+  request.face = "No Such Face Anywhere";
+  request.width = 10;
+  request.height = 20;
+  std::unique_ptr<window::Backend> backend = window::kSdlBackend.create(request, window::ShowMode::Normal);
+  ASSERT_NE(backend, nullptr);
+  EXPECT_STREQ(backend->Name(), "window");
+  int cell_width = 0, cell_height = 0;
+  backend->CellSize(cell_width, cell_height);
+  ASSERT_EQ(cell_width, 10);
+  ASSERT_EQ(cell_height, 20);
+
+  TestFrame frame;
+  frame.Fill(0, 0, 1, 0x4F);  // (0,0) red
+  frame.Fill(1, 0, 3, 0x2F);  // (1..3,0) green
+  frame.Fill(0, 1, 1, 0x1F);  // (0,1) blue
+  frame.Put(0, 3, "Tessel \xc1\xc7\x80", 0x0F);
+  frame.caret_visible = true;
+  frame.cursor_column = 20;
+  frame.cursor_row = 5;
+  backend->Draw(frame.View(), 0, window::kColumns, 0, window::kRows);
+  backend->Pump();
+
+  std::optional<Image> shot = Screenshot(server_->display(), "window_backends_sdl_1");
+  ASSERT_TRUE(shot);
+  int ox = 0, oy = 0;
+  ASSERT_TRUE(FindOrigin(*shot, ox, oy)) << "no red cell on the screen";
+  auto cell = [&](int column, int row, int dx, int dy) {
+    return shot->At(ox + column * cell_width + dx, oy + row * cell_height + dy);
+  };
+  // Every pixel of the red cell, and nothing red beyond it.
+  for (int dy = 0; dy < cell_height; ++dy)
+    for (int dx = 0; dx < cell_width; ++dx) ASSERT_EQ(cell(0, 0, dx, dy), kRed) << dx << "," << dy;
+  EXPECT_EQ(cell(1, 0, 0, 0), kGreen);
+  EXPECT_EQ(cell(3, 0, cell_width - 1, cell_height - 1), kGreen);
+  EXPECT_EQ(cell(4, 0, 0, 0), kBlack);
+  EXPECT_EQ(cell(0, 1, 0, 0), kBlue);
+  EXPECT_EQ(cell(0, 1, cell_width - 1, cell_height - 1), kBlue);
+  EXPECT_EQ(cell(1, 1, 0, 0), kBlack);
+  // Text: every non-blank character leaves ink in its own cell, the blank
+  // and the cells after the text none.
+  for (int column = 0; column < 10; ++column) {
+    int bright = InkOfCell(*shot, ox + column * cell_width, oy + 3 * cell_height, cell_width, cell_height).bright;
+    if (column == 6) EXPECT_EQ(bright, 0) << "blank at column " << column;
+    else EXPECT_GT(bright, 3) << "character at column " << column;
+  }
+  EXPECT_EQ(InkOfCell(*shot, ox + 10 * cell_width, oy + 3 * cell_height, 10 * cell_width, cell_height).bright, 0);
+  // The caret: a bar as wide as the cell, two pixels high.
+  CellInk caret = InkOfCell(*shot, ox + 20 * cell_width, oy + 5 * cell_height, cell_width, cell_height);
+  EXPECT_EQ(caret.bright_rows, 2);
+  EXPECT_EQ(caret.full_rows, 2);
+
+  // A partial redraw changes its cells only; the caret goes.
+  frame.Fill(4, 0, 1, 0xE0);  // (4,0) yellow
+  frame.caret_visible = false;
+  backend->Draw(frame.View(), 4, 5, 0, 1);
+  // The picture lies over the text.
+  window::Picture picture;
+  picture.width = 30;
+  picture.height = 15;
+  picture.pixels.assign(30 * 15, 0xFFFF00FFu);
+  backend->SetPicture(&picture, 300, 100);
+  backend->Pump();
+  shot = Screenshot(server_->display(), "window_backends_sdl_2");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(cell(4, 0, 0, 0), kYellow);
+  EXPECT_EQ(cell(4, 0, cell_width - 1, cell_height - 1), kYellow);
+  EXPECT_EQ(cell(0, 0, 0, 0), kRed);
+  EXPECT_EQ(cell(1, 0, 0, 0), kGreen);
+  EXPECT_GT(InkOfCell(*shot, ox, oy + 3 * cell_height, cell_width, cell_height).bright, 3) << "text kept";
+  EXPECT_EQ(InkOfCell(*shot, ox + 20 * cell_width, oy + 5 * cell_height, cell_width, cell_height).bright, 0)
+      << "caret hidden";
+  EXPECT_EQ(shot->At(ox + 300, oy + 100), kMagenta);
+  EXPECT_EQ(shot->At(ox + 329, oy + 114), kMagenta);
+  EXPECT_NE(shot->At(ox + 330, oy + 114), kMagenta);
+
+  // The slow scroll copies rows 2-25 up by one cell height.
+  backend->SetPicture(nullptr, 0, 0);
+  frame.ScrollUp();
+  backend->Scrolled(frame.View(), true);
+  backend->Pump();
+  shot = Screenshot(server_->display(), "window_backends_sdl_3");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(cell(0, 0, 0, 0), kBlue);
+  EXPECT_EQ(cell(0, 0, cell_width - 1, cell_height - 1), kBlue);
+  EXPECT_EQ(cell(1, 0, 0, 0), kBlack);
+  EXPECT_EQ(cell(0, 24, 0, 0), kBlack);
+  EXPECT_GT(InkOfCell(*shot, ox, oy + 2 * cell_height, cell_width, cell_height).bright, 3) << "text moved up";
+  EXPECT_EQ(InkOfCell(*shot, ox, oy + 3 * cell_height, 10 * cell_width, cell_height).bright, 0) << "old text row";
+  EXPECT_NE(shot->At(ox + 300, oy + 100), kMagenta) << "picture removed";
+}
+
+TEST_F(WindowBackendsSdl, DefaultCellSizeFollowsTheWorkArea) {
+  std::unique_ptr<window::Backend> backend = window::kSdlBackend.create({}, window::ShowMode::Normal);
+  ASSERT_NE(backend, nullptr);
+  int cell_width = 0, cell_height = 0;
+  backend->CellSize(cell_width, cell_height);
+  // 1024 rows of screen: round(1024 * 28 / 734) = 39; 1280 columns: at most
+  // round(1280 * 13 / 1024) = 16 wide, so 80 columns fit.
+  EXPECT_EQ(cell_height, 39);
+  EXPECT_GT(cell_width, 5);
+  EXPECT_LE(cell_width, 16);
+}
+
+TEST_F(WindowBackendsSdl, ClipboardCarriesLatin1AndLineEnds) {
+  std::unique_ptr<window::Backend> backend = window::kSdlBackend.create({}, window::ShowMode::Normal);
+  ASSERT_NE(backend, nullptr);
+  const std::string text = "Ol\xe1 \x80\r\n\xe7\xe0";
+  backend->SetClipboard(text);
+  EXPECT_EQ(backend->Clipboard(), text);
+}
+
+TEST_F(WindowBackendsSdl, NoDisplayNoWindow) {
+  ScopedVariable no_display("DISPLAY", nullptr);
+  ScopedVariable no_driver("SDL_VIDEODRIVER", nullptr);
+  EXPECT_EQ(window::kSdlBackend.create({}, window::ShowMode::Normal), nullptr);
+}
+
+}  // namespace
