@@ -1,5 +1,6 @@
 // Running the real tessel binary from a benchmark.
 #pragma once
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
