@@ -8,7 +8,7 @@
 namespace data {
 namespace {
 
-const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const char kHexDigits[] = "0123456789ABCDEF";
 
 constexpr uint8_t kSkip = 64;     // blank or a character outside the alphabet
@@ -113,27 +113,33 @@ bool IsCombiningMark(long code_point) { return code_point >= 0x300 && code_point
 
 }  // namespace
 
-std::string EncodeBase64(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
+void AppendBase64(std::string_view bytes, std::string& out) {
+  size_t start = out.size();
+  out.resize(start + (bytes.size() + 2) / 3 * 4);
+  char* to = out.data() + start;
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
-    uint32_t group = (data[i] << 16) | (data[i + 1] << 8) | data[i + 2];
-    out += kAlphabet[group >> 18];
-    out += kAlphabet[(group >> 12) & 63];
-    out += kAlphabet[(group >> 6) & 63];
-    out += kAlphabet[group & 63];
+    uint32_t group = (static_cast<uint32_t>(data[i]) << 16) | (data[i + 1] << 8) | data[i + 2];
+    *to++ = kAlphabet[group >> 18];
+    *to++ = kAlphabet[(group >> 12) & 63];
+    *to++ = kAlphabet[(group >> 6) & 63];
+    *to++ = kAlphabet[group & 63];
   }
   size_t left = bytes.size() - i;
   if (left > 0) {
-    uint32_t group = data[i] << 16;
+    uint32_t group = static_cast<uint32_t>(data[i]) << 16;
     if (left == 2) group |= data[i + 1] << 8;
-    out += kAlphabet[group >> 18];
-    out += kAlphabet[(group >> 12) & 63];
-    out += left == 2 ? kAlphabet[(group >> 6) & 63] : '=';
-    out += '=';
+    *to++ = kAlphabet[group >> 18];
+    *to++ = kAlphabet[(group >> 12) & 63];
+    *to++ = left == 2 ? kAlphabet[(group >> 6) & 63] : '=';
+    *to++ = '=';
   }
+}
+
+std::string EncodeBase64(std::string_view bytes) {
+  std::string out;
+  AppendBase64(bytes, out);
   return out;
 }
 

@@ -13,6 +13,8 @@ namespace data {
 // Standard Base64 of `bytes`, padded with "=" to a multiple of 4; no line
 // breaks.
 std::string EncodeBase64(std::string_view bytes);
+// The same, appended to `out`.
+void AppendBase64(std::string_view bytes, std::string& out);
 
 // Incremental Base64 decoding: characters are fed in order; blanks and
 // characters outside the alphabet are skipped; the first "=" ends the input.

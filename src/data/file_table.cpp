@@ -4,13 +4,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "data/file_commands.h"
+#include "interpreter/console_commands.h"
 #include "platform/files.h"
-#include "speech/speech.h"
 
 namespace data {
 namespace {
-
-const char kSlotMessage[] = "Erro no processamento de arquivo";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -148,10 +147,7 @@ bool CloseSlot(char digit) {
 
 bool WriteToFileSlot(char digit, const std::string& text, bool newline) {
   Slot* slot = SlotOf(digit);
-  if (!slot || slot->kind == SlotKind::Free) {
-    speech::WriteLineSpeak(kSlotMessage);
-    return false;
-  }
+  if (!slot || slot->kind == SlotKind::Free) return false;
   switch (slot->kind) {
     case SlotKind::Network:
       SetIoStatus(slot->connection->SendLine(text, newline) ? 1 : 0);
@@ -177,10 +173,7 @@ bool WriteToFileSlot(char digit, const std::string& text, bool newline) {
 bool ReadFromSlot(char digit, std::string& line) {
   line.clear();
   Slot* slot = SlotOf(digit);
-  if (!slot || slot->kind == SlotKind::Free) {
-    speech::WriteLineSpeak(kSlotMessage);
-    return false;
-  }
+  if (!slot || slot->kind == SlotKind::Free) return false;
   switch (slot->kind) {
     case SlotKind::Network:
       SetIoStatus(slot->connection->ReceiveLine(line) ? 0 : 1);
@@ -202,6 +195,18 @@ bool ReadFromSlot(char digit, std::string& line) {
     }
   }
   return true;
+}
+
+void FileTableInit() {
+  CloseAllSlots();
+  ResetIoStatus();
+  EndDirectorySearch();
+  interp::SlotWriter writer;
+  writer.write = [](int slot, const std::string& text, bool line_break) {
+    return slot >= 0 && slot < kSlotCount && WriteToFileSlot(static_cast<char>('0' + slot), text, line_break);
+  };
+  writer.clear_status = ResetIoStatus;
+  interp::SetSlotWriter(writer);
 }
 
 void CloseAllSlots() {

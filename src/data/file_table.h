@@ -64,18 +64,19 @@ bool CloseSlot(char digit);
 
 // ESCREVE #n: writes `text` and CR LF (no line end when `newline` is false)
 // to a file slot, or sends it through a network slot, and sets the I/O
-// status. A free slot writes and speaks "Erro no processamento de arquivo"
-// and returns false; otherwise returns true (write errors only set the
-// status).
+// status. False, with nothing done, when the slot is free (the caller says
+// so); write errors only set the status.
 bool WriteToFileSlot(char digit, const std::string& text, bool newline);
 
 // LE #n: one line (CR, LF or CR LF ends it) from a file slot, or one line
 // from a network slot, and sets the I/O status (1 at the end of the file,
-// with `line` empty). A free slot writes and speaks "Erro no processamento de
-// arquivo" and returns false.
+// with `line` empty). False, with nothing done, when the slot is free.
 bool ReadFromSlot(char digit, std::string& line);
 
-// Program start (InterpreterInit): every slot closed. Also at program end.
+// Program start (InterpreterInit): every slot closed, the status 0, the
+// directory search ended, and ESCREVE's "#n" connected to this table.
+void FileTableInit();
+// Program end: every slot closed.
 void CloseAllSlots();
 
 }  // namespace data

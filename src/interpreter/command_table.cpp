@@ -1,12 +1,13 @@
 // The command table: every word of the language, in lookup order. A null
 // handler means the command is not built into this program yet, and the word
 // is an unknown command.
+#include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 #include "data/lists.h"
 #include "interpreter/assignment.h"
+#include "interpreter/command_filter.h"
 #include "interpreter/commands.h"
 #include "interpreter/console_commands.h"
 #include "interpreter/control_flow.h"
@@ -117,21 +118,64 @@ bool MissingInEnsaio(const char* word) {
   return std::strcmp(word, "ENVIACMD") == 0 || std::strcmp(word, "HTAMARQ") == 0;
 }
 
+// FNV-1a over the length and the first four bytes of the word: enough to
+// tell the command words apart, cheap to compute.
+uint32_t HashWord(const char* data, size_t size) {
+  uint32_t hash = (2166136261u ^ static_cast<uint32_t>(size)) * 16777619u;
+  for (size_t i = 0; i < size && i < 4; ++i) {
+    hash ^= static_cast<unsigned char>(data[i]);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+// An open-addressing index of the table: every word is unique, so it gives
+// the same answer as scanning the table in lookup order. 256 places for 87
+// words keep the probes short.
+class CommandIndex {
+ public:
+  CommandIndex() {
+    for (int& place : places_) place = -1;
+    for (int i = 0; i < kCommandCount; ++i) {
+      size_t length = std::strlen(kCommands[i].word);
+      lengths_[i] = length;
+      uint32_t place = HashWord(kCommands[i].word, length) & kMask;
+      while (places_[place] >= 0) place = (place + 1) & kMask;
+      places_[place] = i;
+    }
+  }
+
+  // The entry of `word`, or null.
+  const Command* Find(const std::string& word) const {
+    uint32_t place = HashWord(word.data(), word.size()) & kMask;
+    for (int index = places_[place]; index >= 0; index = places_[place]) {
+      if (word.size() == lengths_[index] && std::memcmp(word.data(), kCommands[index].word, word.size()) == 0)
+        return &kCommands[index];
+      place = (place + 1) & kMask;
+    }
+    return nullptr;
+  }
+
+ private:
+  static constexpr uint32_t kMask = 255;
+  int places_[kMask + 1];           // index into kCommands, -1 when free
+  size_t lengths_[kCommandCount];  // length of each word
+};
+
+CommandFilter g_filter = nullptr;
+
 }  // namespace
 
 CommandHandler FindCommand(const std::string& word) {
-  // Every word is unique, so a hash of the table gives the same answer as
-  // scanning it in lookup order.
-  static const std::unordered_map<std::string, CommandHandler> index = [] {
-    std::unordered_map<std::string, CommandHandler> map;
-    for (const Command& command : kCommands) map.emplace(command.word, command.handler);
-    return map;
-  }();
-  auto found = index.find(word);
-  if (found == index.end() || !found->second) return nullptr;
-  if (CurrentBuild() == Build::Ensaio && MissingInEnsaio(found->first.c_str())) return nullptr;
-  return found->second;
+  static const CommandIndex index;
+  const Command* found = index.Find(word);
+  if (!found || !found->handler) return nullptr;
+  if (CurrentBuild() == Build::Ensaio && MissingInEnsaio(found->word)) return nullptr;
+  if (g_filter && !g_filter(found->word)) return nullptr;
+  return found->handler;
 }
+
+void SetCommandFilter(CommandFilter filter) { g_filter = filter; }
 
 const Command* CommandTable(int& count) {
   count = kCommandCount;

@@ -11,7 +11,9 @@
 // by one line.
 #include "interpreter/control_flow.h"
 
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "data/lists.h"
 #include "interpreter/interpreter.h"
@@ -28,33 +30,52 @@ enum class Operator {
   GreaterOrEqual, LessOrEqual, Identical, Different, Contains, BeginsWith, EndsWith, In, Equal, Less, Greater
 };
 
-struct OperatorText {
-  const char* text;  // upper-case
-  Operator op;
-};
-
-// Tried in this order: the longer operators before their prefixes.
-const OperatorText kOperators[] = {
-    {">=", Operator::GreaterOrEqual}, {"<=", Operator::LessOrEqual}, {"==", Operator::Identical},
-    {"<>", Operator::Different},      {"*=*", Operator::Contains},   {"=*", Operator::BeginsWith},
-    {"*=", Operator::EndsWith},       {"EM", Operator::In},          {"=", Operator::Equal},
-    {"<", Operator::Less},            {">", Operator::Greater},
-};
-
 bool AllDigits(const std::string& text) {
   for (char c : text)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
-// The comparison key: upper-cased; a text of digits only (the empty text
-// too) padded with zeros on the left to 21 characters, keeping the last 21.
-std::string Key(const std::string& text) {
-  std::string upper = speech::UpperCasePt(text);
-  if (!AllDigits(upper)) return upper;
-  std::string padded = std::string(20, '0') + upper;
-  return padded.substr(padded.size() - 21);
+bool HasLowerCase(const std::string& text) {
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || byte >= 224) return true;
+  }
+  return false;
 }
+
+// The comparison key of a text: upper-cased with UpperCasePt; a text of
+// digits only (the empty text too) gets twenty zeros in front and keeps its
+// last 21 characters (so the empty text is twenty zeros). Built without
+// copying when the text is already its own key.
+class ComparisonKey {
+ public:
+  explicit ComparisonKey(const std::string& text) {
+    if (AllDigits(text)) {
+      size_t width = text.empty() ? kWidth - 1 : kWidth;
+      size_t kept = text.size() < width ? text.size() : width;
+      std::memset(digits_, '0', width - kept);
+      std::memcpy(digits_ + width - kept, text.data() + text.size() - kept, kept);
+      view_ = std::string_view(digits_, width);
+    } else if (HasLowerCase(text)) {
+      upper_ = speech::UpperCasePt(text);
+      view_ = upper_;
+    } else {
+      view_ = text;
+    }
+  }
+  ComparisonKey(const ComparisonKey&) = delete;
+  ComparisonKey& operator=(const ComparisonKey&) = delete;
+
+  // Byte order, as unsigned bytes; a prefix is smaller.
+  int Compare(const ComparisonKey& other) const { return view_.compare(other.view_); }
+
+ private:
+  static constexpr size_t kWidth = 21;
+  char digits_[kWidth];
+  std::string upper_;
+  std::string_view view_;
+};
 
 // a ends with b where b first occurs: the first occurrence of b in a
 // begins at length(a) - length(b).
@@ -72,8 +93,7 @@ bool Compare(Operator op, const std::string& a, const std::string& b) {
     case Operator::EndsWith: return EndsAtFirstOccurrence(a, b);
     default: break;
   }
-  // std::string compares its bytes as unsigned characters.
-  int order = Key(a).compare(Key(b));
+  int order = ComparisonKey(a).Compare(ComparisonKey(b));
   switch (op) {
     case Operator::Equal: return order == 0;
     case Operator::Different: return order != 0;
@@ -86,10 +106,48 @@ bool Compare(Operator op, const std::string& a, const std::string& b) {
 }
 
 bool InList(const std::string& a, const std::vector<std::string>& items) {
-  std::string key = Key(a);
+  ComparisonKey key(a);
   for (const std::string& item : items)
-    if (Key(item) == key) return true;
+    if (ComparisonKey(item).Compare(key) == 0) return true;
   return false;
+}
+
+// Reads the operator at the start of `rest`, trying ">=", "<=", "==", "<>",
+// "*=*", "=*", "*=", "EM" (either case), "=", "<", ">" in this order; false
+// when there is none. `length` is the operator's number of characters.
+bool FindOperator(const std::string& rest, Operator& op, size_t& length) {
+  auto at = [&rest](size_t i) { return i < rest.size() ? rest[i] : '\0'; };
+  length = 2;
+  switch (at(0)) {
+    case '>':
+      op = at(1) == '=' ? Operator::GreaterOrEqual : Operator::Greater;
+      break;
+    case '<':
+      op = at(1) == '=' ? Operator::LessOrEqual : at(1) == '>' ? Operator::Different : Operator::Less;
+      break;
+    case '=':
+      op = at(1) == '=' ? Operator::Identical : at(1) == '*' ? Operator::BeginsWith : Operator::Equal;
+      break;
+    case '*':
+      if (at(1) != '=') return false;
+      op = at(2) == '*' ? Operator::Contains : Operator::EndsWith;
+      break;
+    case 'E':
+    case 'e':
+      if (at(1) != 'M' && at(1) != 'm') return false;
+      op = Operator::In;
+      break;
+    default:
+      return false;
+  }
+  if (op == Operator::Greater || op == Operator::Less || op == Operator::Equal) length = 1;
+  if (op == Operator::Contains) length = 3;
+  return true;
+}
+
+// True when `text`, upper-cased, is `word`.
+bool IsWord(const std::string& text, const char* word) {
+  return text.size() == std::char_traits<char>::length(word) && StartsWithWord(text, word);
 }
 
 // --- scans -------------------------------------------------------------------------
@@ -150,9 +208,11 @@ void ScanFalseSe() {
 // The nearest line above the current one whose first word is `word`; 0 when
 // there is none.
 int ScanBackward(const char* word) {
-  std::string prefix = std::string(word) + " ";
-  for (int n = ProgramCounter() - 1; n >= 1; --n)
-    if (StartsWith(CanonicalLine(n), prefix.c_str())) return n;
+  size_t length = std::char_traits<char>::length(word);
+  for (int n = ProgramCounter() - 1; n >= 1; --n) {
+    const std::string& line = CanonicalLine(n);
+    if (line.size() > length && line[length] == ' ' && line.compare(0, length, word) == 0) return n;
+  }
   return 0;
 }
 
@@ -200,7 +260,7 @@ bool EvaluateCondition(const std::string& text, Condition& condition) {
   SkipBlanks(rest);
   if (rest.empty()) return false;
   bool negated = false;
-  if (StartsWithWord(rest, "N\xC3O") || StartsWithWord(rest, "NAO")) {
+  if ((rest[0] == 'N' || rest[0] == 'n') && (StartsWithWord(rest, "N\xC3O") || StartsWithWord(rest, "NAO"))) {
     rest.erase(0, 3);
     SkipBlanks(rest);
     if (rest.empty()) return false;
@@ -210,20 +270,15 @@ bool EvaluateCondition(const std::string& text, Condition& condition) {
   std::string a;
   if (!ReadOperand(rest, a) || rest.empty()) return false;
 
-  const OperatorText* found = nullptr;
-  for (const OperatorText& candidate : kOperators) {
-    if (StartsWithWord(rest, candidate.text)) {
-      found = &candidate;
-      break;
-    }
-  }
-  if (!found) return false;
-  rest.erase(0, std::char_traits<char>::length(found->text));
+  Operator op = Operator::Equal;
+  size_t length = 0;
+  if (!FindOperator(rest, op, length)) return false;
+  rest.erase(0, length);
   SkipBlanks(rest);
   if (rest.empty()) return false;
 
   bool value = false;
-  if (found->op == Operator::In) {
+  if (op == Operator::In) {
     std::string name;
     if (!ReadListName(rest, name)) return false;
     const std::vector<std::string>* items = data::FindList(name);
@@ -232,7 +287,7 @@ bool EvaluateCondition(const std::string& text, Condition& condition) {
   } else {
     std::string b;
     if (!ReadOperand(rest, b)) return false;
-    value = Compare(found->op, a, b);
+    value = Compare(op, a, b);
   }
   condition.value = negated ? !value : value;
   condition.rest = TrimControls(rest);
@@ -291,14 +346,13 @@ bool CmdRepete(const std::string& arguments) {
 // FIM SE | FIM ENQUANTO | FIM REPETE | FIM word
 bool CmdFim(const std::string& arguments) {
   if (arguments.empty()) return false;
-  std::string word = speech::UpperCasePt(arguments);
-  if (word == "ENQUANTO") {
+  if (IsWord(arguments, "ENQUANTO")) {
     int line = ScanBackward("ENQUANTO");
     if (line == 0) return false;
     SetProgramCounter(line - 1);
     return true;
   }
-  if (word == "REPETE") {
+  if (IsWord(arguments, "REPETE")) {
     int line = ScanBackward("REPETE");
     if (line == 0) return false;
     SetProgramCounter(line);

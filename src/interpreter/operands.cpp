@@ -10,6 +10,7 @@
 //   helpers            blanks, "&", keyword prefixes
 #include "interpreter/operands.h"
 
+#include <charconv>
 #include <string>
 #include <unordered_map>
 
@@ -304,9 +305,11 @@ QuietExpressions::~QuietExpressions() { g_quiet_expressions = saved_; }
 
 // Blanks, then a sign and decimal digits, or a hexadecimal prefix and up to
 // 8 hexadecimal digits; nothing may follow.
-bool ToInteger(const std::string& text, int32_t& value) {
+bool ToInteger(const std::string& text, int32_t& value) { return ToInteger(text.data(), text.size(), value); }
+
+bool ToInteger(const char* text, size_t size, int32_t& value) {
   value = 0;
-  size_t i = 0, size = text.size();
+  size_t i = 0;
   while (i < size && text[i] == ' ') ++i;
   if (i >= size) return false;
 
@@ -356,7 +359,11 @@ bool ToInteger(const std::string& text, int32_t& value) {
   return digits > 0 && !overflow && i == size;
 }
 
-std::string NumberText(int64_t value) { return std::to_string(value); }
+std::string NumberText(int64_t value) {
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::string(digits, end);
+}
 
 // --- readers ------------------------------------------------------------------------------
 
@@ -392,7 +399,7 @@ bool ReadOperand(std::string& rest, std::string& value) {
   if (c == '-' || IsDigit(c)) {
     size_t end = start + 1;
     while (end < rest.size() && IsDigit(rest[end])) ++end;
-    value = rest.substr(start, end - start);
+    value.assign(rest, start, end - start);
     Consume(rest, end);
     return true;
   }

@@ -35,6 +35,13 @@ bool ReadListName(std::string& rest, std::string& name);
 // On failure `value` holds the value of the digits read before the bad
 // character (0 when none).
 bool ToInteger(const std::string& text, int32_t& value);
+// The same conversion of `size` bytes at `data`.
+bool ToInteger(const char* data, size_t size, int32_t& value);
+
+// The longest text CONCATENA and SUBSTITUI build (64 MiB): a script that
+// doubles a text in a loop hears "Texto muito grande" instead of running
+// the program out of memory.
+constexpr size_t kMaxTextSize = size_t{64} << 20;
 
 // Decimal text of a number.
 std::string NumberText(int64_t value);

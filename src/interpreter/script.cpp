@@ -5,6 +5,7 @@
 // word and arguments, so running a loop a million times does no re-parsing.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "console/console.h"
@@ -172,17 +173,31 @@ bool LoadScript(const std::string& name) {
   return true;
 }
 
+// The first line of each label name (upper-cased) of the loaded script,
+// built on the first jump after a load. The weak pointer keeps the indexed
+// store's identity, so a new store is always seen as new.
+struct LabelIndex {
+  std::weak_ptr<const std::vector<StoredLine>> lines;
+  std::unordered_map<std::string, int> first_line;
+};
+
 bool FindLabel(const std::string& name) {
   Interpreter& in = I();
-  std::string wanted = speech::UpperCasePt(name);
-  for (size_t i = 0; i < in.lines->size(); ++i) {
-    const StoredLine& line = (*in.lines)[i];
-    if (line.kind == LineKind::Label && speech::UpperCasePt(line.text.substr(1)) == wanted) {
-      in.program_counter = static_cast<int>(i) + 1;
-      return true;
+  static LabelIndex index;
+  bool same_store = !index.lines.owner_before(in.lines) && !in.lines.owner_before(index.lines);
+  if (!same_store || index.lines.expired()) {
+    index.lines = in.lines;
+    index.first_line.clear();
+    for (size_t i = 0; i < in.lines->size(); ++i) {
+      const StoredLine& line = (*in.lines)[i];
+      if (line.kind == LineKind::Label)
+        index.first_line.emplace(speech::UpperCasePt(line.text.substr(1)), static_cast<int>(i) + 1);
     }
   }
-  return false;
+  auto found = index.first_line.find(speech::UpperCasePt(name));
+  if (found == index.first_line.end()) return false;
+  in.program_counter = found->second;
+  return true;
 }
 
 RunResult RunScript(const std::string& name, const std::string& label) {
@@ -208,13 +223,30 @@ RunResult RunScript(const std::string& name, const std::string& label) {
   return {in.error ? kRunFailed : kRunEnded, in.program_counter};
 }
 
+// Lines run one at a time (the one-line SE, CMD, interactive mode) are
+// parsed once and kept by their text: a loop runs the same few texts again
+// and again. The cache is emptied only when no such line is running, so a
+// line never disappears while it runs.
+int g_running_single_lines = 0;
+
+const StoredLine& ParsedLine(const std::string& text) {
+  static std::unordered_map<std::string, StoredLine> cache;
+  auto found = cache.find(text);
+  if (found != cache.end()) return found->second;
+  if (cache.size() >= 512 && g_running_single_lines == 0) cache.clear();
+  return cache.emplace(text, MakeStoredLine(text)).first->second;
+}
+
 bool ExecuteLine(const std::string& text, bool single_line) {
-  StoredLine line = MakeStoredLine(text);
+  const StoredLine& line = ParsedLine(text);
   if (line.kind != LineKind::Command) return true;
   // Compared fully upper-cased, so "senão" typed in lower case is refused
   // like "SENÃO".
   if (single_line && RefusedInSingleLine(line.lookup)) return false;
-  return ExecuteStored(line);
+  ++g_running_single_lines;
+  bool result = ExecuteStored(line);
+  --g_running_single_lines;
+  return result;
 }
 
 bool RunLine(const std::string& text) { return ExecuteLine(text, true); }

@@ -31,6 +31,13 @@ bool ReadPosition(std::string& rest, int32_t& value) {
 
 int32_t Wrap(uint32_t bits) { return static_cast<int32_t>(bits); }
 
+// A text would outgrow kMaxTextSize: said, and the command fails with the
+// variable unchanged.
+bool TooLong() {
+  speech::WriteLineSpeak("Texto muito grande");
+  return false;
+}
+
 enum class Arithmetic { Subtract, Multiply, Divide };
 
 // SUBTRAI | MULTIPLICA | DIVIDE  V n: V's value must be an integer; text
@@ -75,9 +82,11 @@ bool CmdSoma(const std::string& arguments) {
   while (split > 0 && IsDigit(value[split - 1])) --split;
   if (split > 0 && value[split - 1] == '-') --split;
   int32_t counter = 0;
-  if (!ToInteger(value.substr(split), counter)) counter = 0;
+  if (!ToInteger(value.data() + split, value.size() - split, counter)) counter = 0;
   int32_t sum = Wrap(static_cast<uint32_t>(counter) + static_cast<uint32_t>(operand));
-  SetVariable(slot, value.substr(0, split) + NumberText(sum));
+  std::string result(value, 0, split);
+  result += NumberText(sum);
+  SetVariable(slot, std::move(result));
   return true;
 }
 
@@ -91,6 +100,7 @@ bool CmdConcatena(const std::string& arguments) {
   int slot = 0;
   std::string text;
   if (!ReadVariableName(rest, slot) || !ReadOperand(rest, text) || !rest.empty()) return false;
+  if (Variable(slot).size() + text.size() > kMaxTextSize) return TooLong();
   SetVariable(slot, Variable(slot) + text);
   return true;
 }
@@ -129,7 +139,8 @@ bool CmdDeleta(const std::string& arguments) {
 // The text is kept as an untouched prefix of the original (`left`) and the
 // part already scanned (`right`, stored reversed so that putting text in
 // front of it is cheap); each position is visited once.
-std::string ReplaceFromRight(const std::string& text, const std::string& old, const std::string& replacement) {
+bool ReplaceFromRight(const std::string& text, const std::string& old, const std::string& replacement,
+                      size_t limit, std::string& result) {
   const int64_t m = static_cast<int64_t>(old.size());
   std::string left = text;
   std::string right_reversed;
@@ -150,9 +161,11 @@ std::string ReplaceFromRight(const std::string& text, const std::string& old, co
       right_reversed.resize(right_reversed.size() - static_cast<size_t>(p + m - k));
     }
     left.resize(static_cast<size_t>(p));
+    if (left.size() + right_reversed.size() + replacement.size() > limit) return false;
     for (auto c = replacement.rbegin(); c != replacement.rend(); ++c) right_reversed += *c;
   }
-  return left + std::string(right_reversed.rbegin(), right_reversed.rend());
+  result = left + std::string(right_reversed.rbegin(), right_reversed.rend());
+  return true;
 }
 
 // SUBSTITUI V old new
@@ -161,7 +174,9 @@ bool CmdSubstitui(const std::string& arguments) {
   int slot = 0;
   std::string old, replacement;
   if (!ReadVariableName(rest, slot) || !ReadOperand(rest, old) || !ReadOperand(rest, replacement)) return false;
-  SetVariable(slot, ReplaceFromRight(Variable(slot), old, replacement));
+  std::string result;
+  if (!ReplaceFromRight(Variable(slot), old, replacement, kMaxTextSize, result)) return TooLong();
+  SetVariable(slot, std::move(result));
   return true;
 }
 

@@ -18,7 +18,8 @@ bool CmdSubstitui(const std::string& arguments);   // SUBSTITUI V old new
 
 // The text SUBSTITUI leaves: every occurrence of `old` replaced by
 // `replacement`, scanning from the right, a replacement able to make a new
-// match to its left.
-std::string ReplaceFromRight(const std::string& text, const std::string& old, const std::string& replacement);
+// match to its left. False when the text would grow beyond `limit`.
+bool ReplaceFromRight(const std::string& text, const std::string& old, const std::string& replacement,
+                      size_t limit, std::string& result);
 
 }  // namespace interp

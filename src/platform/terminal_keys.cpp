@@ -27,10 +27,12 @@ struct Step {
   KeyPress press;
 };
 
+// Steps that found a key, found nothing to report, or need more bytes.
 Step KeyStep(size_t length, const KeyPress& press) { return Step{Found::Key, length, press}; }
 Step NothingStep(size_t length) { return Step{Found::Nothing, length, {}}; }
 Step IncompleteStep() { return Step{Found::Incomplete, 0, {}}; }
 
+// A press of `key` that types `character` (-1: none), no modifiers.
 KeyPress Press(Key key, int character = -1) {
   KeyPress press;
   press.key = key;
@@ -263,6 +265,7 @@ Step ParseUtf8(std::string_view input, size_t pos, bool complete) {
   return KeyStep(1, PressFromByte(lead));
 }
 
+// One key at `pos`, whatever its first byte.
 Step ParseAt(std::string_view input, size_t pos, bool complete) {
   uint8_t byte = static_cast<uint8_t>(input[pos]);
   if (byte == kEscape) return ParseEscape(input, pos, complete);
@@ -270,6 +273,7 @@ Step ParseAt(std::string_view input, size_t pos, bool complete) {
   return KeyStep(1, PressFromByte(byte));
 }
 
+// KeyDown, Char (unless Alt is held or the key types nothing), KeyUp.
 void AppendEvents(const KeyPress& press, std::vector<Event>& events) {
   Event event;
   event.type = EventType::KeyDown;

@@ -8,8 +8,10 @@
 namespace platform::terminal {
 namespace {
 
+// Decimal digits of `number`.
 void AppendNumber(std::string& out, int number) { out += std::to_string(number); }
 
+// "ESC [ row ; column H" for 0-based cell coordinates.
 void AppendMoveTo(std::string& out, int column, int row) {
   out += "\x1b[";
   AppendNumber(out, row + 1);
@@ -18,6 +20,7 @@ void AppendMoveTo(std::string& out, int column, int row) {
   out += 'H';
 }
 
+// "r;g;b".
 void AppendColour(std::string& out, const window::Rgb& colour) {
   AppendNumber(out, colour.r);
   out += ';';
@@ -35,6 +38,7 @@ void AppendAttribute(std::string& out, const window::Frame& frame, uint8_t attri
   out += 'm';
 }
 
+// Controls, DEL and the five undefined Windows-1252 bytes.
 bool ShownAsBlank(unsigned char byte) {
   return byte < 32 || byte == 127 || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 ||
          byte == 0x9D;
@@ -77,8 +81,9 @@ std::string PaintCells(const window::Frame& frame, int column_from, int column_t
   // After the 80th character of a row the cursor waits in column 81; the
   // caret stays on the last column then.
   int caret_column = std::min(frame.cursor_column, window::kColumns - 1), caret_row = frame.cursor_row;
-  if (frame.caret_visible && caret_column >= 0 && caret_row >= 0 && caret_column < std::min(columns, window::kColumns) &&
-      caret_row < std::min(rows, window::kRows)) {
+  bool caret_shown = caret_column >= 0 && caret_row >= 0 && caret_column < std::min(columns, window::kColumns) &&
+                     caret_row < std::min(rows, window::kRows);
+  if (frame.caret_visible && caret_shown) {
     AppendMoveTo(out, caret_column, caret_row);
     out += "\x1b[?25h";
   }

@@ -38,6 +38,7 @@ namespace {
 
 // --- RAII --------------------------------------------------------------------
 
+// Frees each kind of SDL, SDL_ttf and fontconfig object the right way.
 struct Release {
   void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
   void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
@@ -97,6 +98,7 @@ struct FontFile {
   bool synthetic_bold = false;  // bold asked for, the file is not bold
 };
 
+// True when fontconfig's family name is the one asked for (case aside).
 bool SameFamily(const std::string& wanted, const char* family) {
   return strcasecmp(wanted.c_str(), family) == 0;
 }
@@ -285,6 +287,7 @@ KeyReport TranslateKey(const SDL_Keysym& keysym) {
   return report;
 }
 
+// A key event of `type` carrying the report's key and modifiers.
 Event KeyEvent(EventType type, const KeyReport& report) {
   Event event;
   event.type = type;
@@ -303,11 +306,14 @@ using SteadyClock = std::chrono::steady_clock;
 // Longest single sleep of Wait, so events posted by other threads are seen.
 constexpr int64_t kWaitSliceMs = 10;
 
+// Bytes drawn as a blank: controls, DEL, the blank itself and the five
+// bytes Windows-1252 leaves undefined.
 bool ShownAsBlank(unsigned char byte) {
   return byte <= 32 || byte == 127 || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 ||
          byte == 0x9D;
 }
 
+// An opaque SDL colour.
 SDL_Color ToSdl(const Rgb& colour) { return SDL_Color{colour.r, colour.g, colour.b, 255}; }
 
 class SdlBackend final : public Backend {
@@ -385,7 +391,8 @@ class SdlBackend final : public Backend {
       if (PumpEvents() > 0 || EventsPending()) return;
       int64_t slice = kWaitSliceMs;
       if (timeout_ms >= 0) {
-        int64_t left = timeout_ms - std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
+        int64_t left =
+            timeout_ms - std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
         if (left <= 0) return;
         slice = std::min(slice, left);
       }
@@ -475,11 +482,13 @@ class SdlBackend final : public Backend {
   }
 
  private:
+  // Reports why the window cannot work; returns false.
   static bool Fail(const char* what, const char* detail) {
     std::fprintf(stderr, "tessel: window console: %s: %s\n", what, detail ? detail : "");
     return false;
   }
 
+  // The grid's size in pixels.
   int canvas_width() const { return kColumns * cell_width_; }
   int canvas_height() const { return kRows * cell_height_; }
 
@@ -514,11 +523,13 @@ class SdlBackend final : public Backend {
     return true;
   }
 
+  // A texture to draw into.
   Owned<SDL_Texture> MakeTarget(int width, int height) {
     return Owned<SDL_Texture>(
         SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height));
   }
 
+  // Makes `texture` the target and paints it black.
   void ClearTarget(SDL_Texture* texture) {
     SDL_SetRenderTarget(renderer_.get(), texture);
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
@@ -554,6 +565,7 @@ class SdlBackend final : public Backend {
     }
   }
 
+  // Renders one run's text at the left of `run`.
   void DrawText(const std::string& latin1, const Rgb& colour, const SDL_Rect& run) {
     Owned<SDL_Surface> surface(TTF_RenderUTF8_Blended(font_.get(), Latin1ToUtf8(latin1).c_str(), ToSdl(colour)));
     if (!surface) return;
@@ -590,6 +602,7 @@ class SdlBackend final : public Backend {
     }
   }
 
+  // The window's drawable size in pixels.
   void OutputSize(int& width, int& height) {
     if (SDL_GetRendererOutputSize(renderer_.get(), &width, &height) != 0) {
       width = canvas_width();
@@ -633,11 +646,13 @@ class SdlBackend final : public Backend {
     SDL_RenderCopy(renderer_.get(), snapshot_.get(), &source, &target);
   }
 
+  // Posts an event; returns 1, the count of events posted.
   int Post(const Event& event) {
     PostEvent(event);
     return 1;
   }
 
+  // Posts a mouse event at (x, y).
   int PostAt(EventType type, int x, int y) {
     Event event;
     event.type = type;
@@ -696,6 +711,7 @@ class SdlBackend final : public Backend {
     }
   }
 
+  // Close box, focus and the window's own repaints.
   int WindowEvent(const SDL_WindowEvent& window) {
     Event event;
     switch (window.event) {

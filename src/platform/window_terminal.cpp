@@ -94,6 +94,8 @@ void ReenterRaw() {
   g_raw_active = 1;
 }
 
+// SIGINT, SIGTERM, SIGSEGV ...: restore the terminal, then let the signal
+// take its course.
 void OnEndingSignal(int signal_number) {
   int saved_errno = errno;
   RestoreTerminal();
@@ -104,6 +106,7 @@ void OnEndingSignal(int signal_number) {
   errno = saved_errno;
 }
 
+// SIGTSTP: the terminal as we found it while the program is stopped.
 void OnStop(int) {
   int saved_errno = errno;
   if (g_raw_active) {
@@ -118,6 +121,7 @@ void OnStop(int) {
   errno = saved_errno;
 }
 
+// SIGCONT: our mode again, and a full repaint.
 void OnContinue(int) {
   int saved_errno = errno;
   if (g_stopped) {
@@ -132,8 +136,10 @@ void OnContinue(int) {
   errno = saved_errno;
 }
 
+// SIGWINCH: the terminal's size changed.
 void OnResize(int) { g_resized = 1; }
 
+// Installs the handlers above, remembering what was there before.
 void InstallSignalHandlers() {
   struct sigaction action {};
   sigemptyset(&action.sa_mask);
@@ -153,6 +159,7 @@ void InstallSignalHandlers() {
   sigaction(SIGWINCH, &action, &g_previous_resize);
 }
 
+// Puts back the handlers that were there before.
 void RemoveSignalHandlers() {
   for (int i = 0; i < kEndingSignalCount; ++i)
     if (g_installed_ending[i]) sigaction(kEndingSignals[i], &g_previous_ending[i], nullptr);
@@ -161,6 +168,7 @@ void RemoveSignalHandlers() {
   sigaction(SIGWINCH, &g_previous_resize, nullptr);
 }
 
+// For std::atexit, which takes a plain function.
 void RestoreAtProcessExit() { RestoreTerminal(); }
 
 // Registers the exit handlers once per process; they do nothing when the
@@ -173,6 +181,7 @@ void RegisterExitHandlers() {
   std::atexit(RestoreAtProcessExit);
 }
 
+// Real milliseconds since `start`.
 int64_t MillisecondsSince(SteadyClock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start).count();
 }
@@ -222,7 +231,17 @@ class TerminalBackend final : public Backend {
       if (!pending_.empty())
         slice = std::clamp<int64_t>(kEscapeTimeoutMs - MillisecondsSince(last_input_), 1, slice);
       pollfd input{STDIN_FILENO, POLLIN, 0};
-      poll(&input, 1, static_cast<int>(slice));
+      if (hung_up_) {
+        WaitPosted(slice);
+      } else if (poll(&input, 1, static_cast<int>(slice)) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        // The terminal is gone: no key can come any more, so the console
+        // closes as if its window were closed.
+        hung_up_ = true;
+        Event close;
+        close.type = EventType::Close;
+        PostEvent(close);
+        return;
+      }
     }
   }
 
@@ -238,6 +257,7 @@ class TerminalBackend final : public Backend {
   void Shutdown() override { RestoreTerminal(); }
 
  private:
+  // Reads the terminal's size in characters.
   void ReadSize() {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
@@ -279,6 +299,7 @@ class TerminalBackend final : public Backend {
   int columns_ = kColumns;
   int rows_ = kRows;
   std::string pending_;  // input bytes not parsed yet (a sequence cut off)
+  bool hung_up_ = false;  // standard input reported a hang-up
   SteadyClock::time_point last_input_ = SteadyClock::now();
   std::string clipboard_;  // the terminal has no clipboard we can reach: this one lives in the process
 };

@@ -1,14 +1,18 @@
 // The console's real back ends: the terminal's key parser and painter (as
 // tables), the terminal back end on a pseudo-terminal, and the SDL window on
 // an Xvfb display of the test's own, checked pixel by pixel in screenshots.
+#include <X11/keysym.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -90,6 +94,9 @@ struct KeyCase {
   const char* presses;
   size_t consumed;
 };
+
+// Test names show the expected presses, not the struct's bytes.
+void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.presses; }
 
 class WindowBackendsTerminalKeys : public ::testing::TestWithParam<KeyCase> {};
 
@@ -204,6 +211,8 @@ struct PaintCase {
   const char* expected;
 };
 
+void PrintTo(const PaintCase& c, std::ostream* out) { *out << c.name; }
+
 class WindowBackendsTerminalPaint : public ::testing::TestWithParam<PaintCase> {};
 
 TEST_P(WindowBackendsTerminalPaint, WritesRunsWithColours) {
@@ -229,8 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "\x1b[38;2;255;255;0;48;2;0;0;255m\xe2\x82\xac  "
                   "\x1b[38;2;255;255;255;48;2;0;0;0m \x1b[0m"},
         PaintCase{"two rows, caret shown", 77, 80, 0, 2, 80, 25, true, 5, 3,
-                  "\x1b[?25l\x1b[1;78H\x1b[38;2;255;255;255;48;2;0;0;0m   \x1b[2;78H \x1b[38;2;192;192;192;48;2;0;0;0myz"
-                  "\x1b[0m\x1b[4;6H\x1b[?25h"},
+                  "\x1b[?25l\x1b[1;78H\x1b[38;2;255;255;255;48;2;0;0;0m   \x1b[2;78H "
+                  "\x1b[38;2;192;192;192;48;2;0;0;0myz\x1b[0m\x1b[4;6H\x1b[?25h"},
         PaintCase{"caret past the last column stays on it", 0, 1, 1, 2, 80, 25, true, 80, 0,
                   "\x1b[?25l\x1b[2;1H\x1b[38;2;255;255;255;48;2;0;0;0m \x1b[0m\x1b[1;80H\x1b[?25h"},
         PaintCase{"a small terminal shows what fits", 76, 80, 0, 25, 78, 1, true, 79, 0,
@@ -344,15 +353,28 @@ std::vector<Event> WaitForEvents(window::Backend& backend, size_t count) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(WindowBackendsTerminal, RefusesWhenStandardInputIsNoTerminal) {
-  int saved = dup(STDIN_FILENO);
-  int null_input = open("/dev/null", O_RDONLY);
-  dup2(null_input, STDIN_FILENO);
-  std::unique_ptr<window::Backend> backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
-  dup2(saved, STDIN_FILENO);
-  close(saved);
-  close(null_input);
-  EXPECT_EQ(backend, nullptr);
+TEST(WindowBackendsTerminal, RefusesUnlessInputAndOutputAreTerminals) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  int null_device = open("/dev/null", O_RDWR);
+  struct {
+    bool input_is_terminal, output_is_terminal, works;
+  } const cases[] = {{false, true, false}, {true, false, false}, {true, true, true}};
+  bool created[3] = {};
+  int saved_in = dup(STDIN_FILENO), saved_out = dup(STDOUT_FILENO);
+  std::fflush(stdout);
+  for (int i = 0; i < 3; ++i) {
+    dup2(cases[i].input_is_terminal ? terminal.slave() : null_device, STDIN_FILENO);
+    dup2(cases[i].output_is_terminal ? terminal.slave() : null_device, STDOUT_FILENO);
+    created[i] = window::kTerminalBackend.create({}, window::ShowMode::Normal) != nullptr;
+  }
+  dup2(saved_in, STDIN_FILENO);
+  dup2(saved_out, STDOUT_FILENO);
+  close(saved_in);
+  close(saved_out);
+  close(null_device);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(created[i], cases[i].works) << "case " << i;
 }
 
 TEST(WindowBackendsTerminal, RawModeScreenKeysAndRestore) {
@@ -445,6 +467,7 @@ class XvfbServer {
     if (pipe(report) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);  // the server ends with the test, however the test ends
       close(report[0]);
       int null_output = open("/dev/null", O_WRONLY);
       dup2(null_output, STDOUT_FILENO);
@@ -479,7 +502,10 @@ class XvfbServer {
   std::string display_;
 };
 
-bool XvfbInstalled() { return std::system("command -v Xvfb >/dev/null 2>&1 && command -v import >/dev/null 2>&1") == 0; }
+// True when the X server and ImageMagick's screenshot tool are at hand.
+bool XvfbInstalled() {
+  return std::system("command -v Xvfb >/dev/null 2>&1 && command -v import >/dev/null 2>&1") == 0;
+}
 
 struct Pixel {
   uint8_t r, g, b;
@@ -521,12 +547,13 @@ int PpmNumber(const std::string& data, size_t& position) {
 // Takes a screenshot of the display's root window with ImageMagick's import;
 // also saves it as a PNG under the build folder.
 std::optional<Image> Screenshot(const std::string& display, const std::string& artefact_name) {
-  std::filesystem::path artefacts = std::filesystem::path(TESSEL_BINARY).parent_path().parent_path() / "test-artefacts";
+  std::filesystem::path artefacts =
+      std::filesystem::path(TESSEL_BINARY).parent_path().parent_path() / "test-artefacts";
   std::filesystem::create_directories(artefacts);
   std::string ppm = (artefacts / (artefact_name + ".ppm")).string();
   std::string png = (artefacts / (artefact_name + ".png")).string();
-  std::string command = "import -display " + display + " -window root -depth 8 ppm:" + ppm + " && import -display " + display +
-                        " -window root png:" + png;
+  std::string command = "import -display " + display + " -window root -depth 8 ppm:" + ppm +
+                        " && import -display " + display + " -window root png:" + png;
   if (std::system(command.c_str()) != 0) return std::nullopt;
   std::FILE* file = std::fopen(ppm.c_str(), "rb");
   if (!file) return std::nullopt;
@@ -703,6 +730,262 @@ TEST_F(WindowBackendsSdl, DrawsCellsTextCaretPictureAndScrolls) {
   EXPECT_GT(InkOfCell(*shot, ox, oy + 2 * cell_height, cell_width, cell_height).bright, 3) << "text moved up";
   EXPECT_EQ(InkOfCell(*shot, ox, oy + 3 * cell_height, 10 * cell_width, cell_height).bright, 0) << "old text row";
   EXPECT_NE(shot->At(ox + 300, oy + 100), kMagenta) << "picture removed";
+}
+
+// Real key presses and mouse buttons on the test's X server through the XTest
+// extension, whose libraries are loaded at run time.
+class FakeInput {
+ public:
+  explicit FakeInput(const std::string& display) {
+    x11_ = dlopen("libX11.so.6", RTLD_NOW);
+    xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
+    if (!x11_ || !xtst_) return;
+    open_ = reinterpret_cast<OpenDisplay>(dlsym(x11_, "XOpenDisplay"));
+    close_ = reinterpret_cast<CloseDisplay>(dlsym(x11_, "XCloseDisplay"));
+    sync_ = reinterpret_cast<SyncDisplay>(dlsym(x11_, "XSync"));
+    keycode_ = reinterpret_cast<KeysymToKeycode>(dlsym(x11_, "XKeysymToKeycode"));
+    remap_ = reinterpret_cast<ChangeKeyboardMapping>(dlsym(x11_, "XChangeKeyboardMapping"));
+    key_ = reinterpret_cast<FakeKey>(dlsym(xtst_, "XTestFakeKeyEvent"));
+    button_ = reinterpret_cast<FakeButton>(dlsym(xtst_, "XTestFakeButtonEvent"));
+    motion_ = reinterpret_cast<FakeMotion>(dlsym(xtst_, "XTestFakeMotionEvent"));
+    // Xlib's default handler ends the process on a refused request; a
+    // failing check is enough.
+    auto set_error_handler = reinterpret_cast<SetErrorHandler>(dlsym(x11_, "XSetErrorHandler"));
+    if (set_error_handler) set_error_handler([](void*, void*) { return 0; });
+    if (open_ && close_ && sync_ && keycode_ && remap_ && key_ && button_ && motion_)
+      display_ = open_(display.c_str());
+  }
+  ~FakeInput() {
+    if (display_) close_(display_);
+    if (xtst_) dlclose(xtst_);
+    if (x11_) dlclose(x11_);
+  }
+  FakeInput(const FakeInput&) = delete;
+  FakeInput& operator=(const FakeInput&) = delete;
+
+  bool ok() const { return display_ != nullptr; }
+  unsigned Keycode(unsigned long keysym) {
+    return keysym == remapped_symbol_ ? remapped_code_ : keycode_(display_, keysym);
+  }
+  void Key(unsigned long keysym, bool press) { key_(display_, Keycode(keysym), press, 0); }
+  void Button(unsigned button, bool press) { button_(display_, button, press, 0); }
+  void MoveTo(int x, int y) { motion_(display_, -1, x, y, 0); }
+  // Gives the key of `keysym` the symbols `lower` and `upper` instead; Key
+  // then presses it for `lower`.
+  void Remap(unsigned long keysym, unsigned long lower, unsigned long upper) {
+    unsigned long symbols[2] = {lower, upper};
+    remapped_code_ = Keycode(keysym);
+    remapped_symbol_ = lower;
+    remap_(display_, static_cast<int>(remapped_code_), 2, symbols, 1);
+  }
+  void Sync() { sync_(display_, 0); }
+
+ private:
+  using ErrorHandler = int (*)(void*, void*);
+  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
+  using OpenDisplay = void* (*)(const char*);
+  using CloseDisplay = int (*)(void*);
+  using SyncDisplay = int (*)(void*, int);
+  using KeysymToKeycode = unsigned char (*)(void*, unsigned long);
+  using ChangeKeyboardMapping = int (*)(void*, int, int, unsigned long*, int);
+  using FakeKey = int (*)(void*, unsigned, int, unsigned long);
+  using FakeButton = int (*)(void*, unsigned, int, unsigned long);
+  using FakeMotion = int (*)(void*, int, int, int, unsigned long);
+  void* x11_ = nullptr;
+  void* xtst_ = nullptr;
+  void* display_ = nullptr;
+  OpenDisplay open_ = nullptr;
+  CloseDisplay close_ = nullptr;
+  SyncDisplay sync_ = nullptr;
+  KeysymToKeycode keycode_ = nullptr;
+  ChangeKeyboardMapping remap_ = nullptr;
+  FakeKey key_ = nullptr;
+  FakeButton button_ = nullptr;
+  FakeMotion motion_ = nullptr;
+  unsigned long remapped_symbol_ = 0;  // our own client's key map does not learn of the change
+  unsigned remapped_code_ = 0;
+};
+
+// Events from the back end until (and without) the KeyUp of F12, which the
+// caller presses after the keys it wants to see.
+std::vector<Event> EventsUntilF12(window::Backend& backend) {
+  std::vector<Event> events;
+  for (int empty_waits = 0; empty_waits < 5;) {
+    backend.Wait(1000);
+    std::vector<Event> more = TakeAll();
+    if (more.empty()) ++empty_waits;
+    for (const Event& event : more) {
+      if (event.type == EventType::KeyUp && event.key == Key::F12) return events;
+      if (event.key == Key::F12 || event.type == EventType::MouseMove || event.type == EventType::FocusGained ||
+          event.type == EventType::FocusLost)
+        continue;
+      events.push_back(event);
+    }
+  }
+  events.push_back(Event{});  // a Wake marks that F12 never came
+  return events;
+}
+
+struct SdlKeyCase {
+  std::vector<unsigned long> modifiers;  // pressed first, released last
+  unsigned long keysym;
+  const char* presses;
+};
+
+// Draws a grid whose cell (0,0) is red, and finds it on the screen.
+bool ShowAndLocate(window::Backend& backend, const std::string& display, int& x, int& y) {
+  TestFrame frame;
+  frame.attrs.fill(0x00);
+  frame.Fill(0, 0, 1, 0x40);
+  backend.Draw(frame.View(), 0, window::kColumns, 0, window::kRows);
+  backend.Pump();
+  std::optional<Image> shot = Screenshot(display, "window_backends_sdl_locate");
+  if (!shot) return false;
+  for (y = 0; y < shot->height; ++y)
+    for (x = 0; x < shot->width; ++x)
+      if (shot->At(x, y) == kRed) return true;
+  return false;
+}
+
+TEST_F(WindowBackendsSdl, KeysFromTheKeyboard) {
+  FakeInput input(server_->display());
+  if (!input.ok()) GTEST_SKIP() << "the XTest libraries are not installed";
+  window::FontRequest request;
+  request.width = 10;
+  request.height = 20;
+  std::unique_ptr<window::Backend> backend = window::kSdlBackend.create(request, window::ShowMode::Normal);
+  ASSERT_NE(backend, nullptr);
+  int ox = 0, oy = 0;
+  ASSERT_TRUE(ShowAndLocate(*backend, server_->display(), ox, oy));
+  input.MoveTo(ox + 100, oy + 100);  // with no window manager the keys go to the window under the pointer
+  input.Remap(XK_grave, XK_ccedilla, XK_Ccedilla);
+  input.Sync();
+  const unsigned long shift = XK_Shift_L, ctrl = XK_Control_L, alt = XK_Alt_L;
+  const SdlKeyCase cases[] = {
+      {{}, XK_a, "Letter A =97"},
+      {{shift}, XK_a, "Letter A+shift =65"},
+      {{ctrl}, XK_a, "Letter A+ctrl =1"},
+      {{ctrl, shift}, XK_z, "Letter Z+ctrl+shift =26"},
+      {{}, XK_ccedilla, "Other =231"},  // typed text reaches us as Latin-1
+      {{shift}, XK_ccedilla, "Other+shift =199"},
+      {{}, XK_Return, "Enter =13"},
+      {{ctrl}, XK_Return, "Enter+ctrl =13"},
+      {{}, XK_BackSpace, "Backspace =8"},
+      {{}, XK_Tab, "Tab =9"},
+      {{shift}, XK_Tab, "Tab+shift =9"},
+      {{}, XK_Escape, "Escape =27"},
+      {{}, XK_space, "Space =32"},
+      {{ctrl}, XK_space, "Space+ctrl =32"},
+      {{}, XK_semicolon, "Other =59"},
+      {{ctrl}, XK_bracketleft, "Other+ctrl =27"},
+      {{alt}, XK_x, "Letter X+alt"},  // Alt with a key types nothing
+      {{alt}, XK_5, "Digit 5+alt"},
+      {{ctrl}, XK_1, "Digit 1+ctrl"},
+      {{}, XK_F1, "F1"},
+      {{ctrl}, XK_F10, "F10+ctrl"},
+      {{shift}, XK_Insert, "Insert+shift"},
+      {{}, XK_KP_Up, "Up"},  // the keypad without Num Lock
+      {{alt}, XK_Left, "Left+alt"},
+      {{}, XK_Pause, "Break"},
+      {{ctrl}, XK_Pause, "Break+ctrl"},
+  };
+  platform::ClearEvents();
+  for (const SdlKeyCase& c : cases) {
+    for (unsigned long modifier : c.modifiers) input.Key(modifier, true);
+    input.Key(c.keysym, true);
+    input.Key(c.keysym, false);
+    for (auto modifier = c.modifiers.rbegin(); modifier != c.modifiers.rend(); ++modifier) input.Key(*modifier, false);
+    input.Key(XK_F12, true);
+    input.Key(XK_F12, false);
+    input.Sync();
+    std::vector<Event> events = EventsUntilF12(*backend);
+    // The modifier keys' own events come first (KeyDown) and last (KeyUp).
+    size_t count = c.modifiers.size();
+    if (events.size() >= 2 * count) events = std::vector<Event>(events.begin() + count, events.end() - count);
+    EXPECT_EQ(DescribePresses(events), c.presses) << "keysym " << std::hex << c.keysym;
+  }
+
+  // Alt+F4 closes the window, as the close box does.
+  input.Key(alt, true);
+  input.Key(XK_F4, true);
+  input.Key(XK_F4, false);
+  input.Key(alt, false);
+  input.Key(XK_F12, true);
+  input.Key(XK_F12, false);
+  input.Sync();
+  std::vector<Event> events = EventsUntilF12(*backend);
+  EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const Event& e) { return e.type == EventType::Close; }));
+}
+
+TEST_F(WindowBackendsSdl, MagnifierZoomsAtThePointer) {
+  FakeInput input(server_->display());
+  if (!input.ok()) GTEST_SKIP() << "the XTest libraries are not installed";
+  window::FontRequest request;
+  request.width = 10;
+  request.height = 20;
+  std::unique_ptr<window::Backend> backend = window::kSdlBackend.create(request, window::ShowMode::Normal);
+  ASSERT_NE(backend, nullptr);
+  int ox = 0, oy = 0;
+  ASSERT_TRUE(ShowAndLocate(*backend, server_->display(), ox, oy));
+  // Red (0,0) and blue (40,12): the window is 800 x 500, (40,12) covers
+  // pixels 400-409 x 240-259.
+  TestFrame frame;
+  frame.attrs.fill(0x00);
+  frame.Fill(0, 0, 1, 0x40);
+  frame.Fill(40, 12, 1, 0x10);
+  backend->Draw(frame.View(), 0, window::kColumns, 0, window::kRows);
+  backend->SetMagnifier(2);
+  platform::ClearEvents();
+
+  // Pressed at the top-left corner: the top-left quarter, twice as large.
+  input.MoveTo(ox, oy);
+  input.Button(3, true);
+  input.Key(XK_F12, true);
+  input.Key(XK_F12, false);
+  input.Sync();
+  std::vector<Event> events = EventsUntilF12(*backend);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().type, EventType::MouseRightDown);
+  std::optional<Image> shot = Screenshot(server_->display(), "window_backends_sdl_zoom_corner");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->At(ox + 19, oy + 39), kRed);
+  EXPECT_EQ(shot->At(ox + 20, oy + 39), kBlack);
+  EXPECT_EQ(shot->At(ox + 19, oy + 40), kBlack);
+
+  // Moved to the blue cell at (405, 250): the source starts at
+  // (405 - 202, 250 - 125) and the point under the pointer stays put, so the
+  // cell shows as pixels 394-413 x 230-269.
+  input.MoveTo(ox + 405, oy + 250);
+  input.Key(XK_F12, true);
+  input.Key(XK_F12, false);
+  input.Sync();
+  EventsUntilF12(*backend);
+  shot = Screenshot(server_->display(), "window_backends_sdl_zoom_middle");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->At(ox + 405, oy + 250), kBlue);
+  EXPECT_EQ(shot->At(ox + 394, oy + 230), kBlue);
+  EXPECT_EQ(shot->At(ox + 413, oy + 269), kBlue);
+  EXPECT_EQ(shot->At(ox + 393, oy + 250), kBlack);
+  EXPECT_EQ(shot->At(ox + 414, oy + 250), kBlack);
+  EXPECT_EQ(shot->At(ox + 405, oy + 270), kBlack);
+  EXPECT_EQ(shot->At(ox, oy), kBlack) << "the red cell is out of view";
+
+  // Released: the normal view again.
+  input.Button(3, false);
+  input.Key(XK_F12, true);
+  input.Key(XK_F12, false);
+  input.Sync();
+  events = EventsUntilF12(*backend);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().type, EventType::MouseRightUp);
+  EXPECT_EQ(events.back().x, 405);
+  EXPECT_EQ(events.back().y, 250);
+  shot = Screenshot(server_->display(), "window_backends_sdl_zoom_released");
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->At(ox, oy), kRed);
+  EXPECT_EQ(shot->At(ox + 400, oy + 240), kBlue);
+  EXPECT_EQ(shot->At(ox + 394, oy + 240), kBlack);
+  EXPECT_EQ(shot->At(ox + 410, oy + 250), kBlack);
 }
 
 TEST_F(WindowBackendsSdl, DefaultCellSizeFollowsTheWorkArea) {

@@ -1,0 +1,18 @@
+#include "data/data_module.h"
+
+#include "data/byte_buffer.h"
+#include "data/file_table.h"
+
+namespace data {
+
+void DataInit() {
+  FileTableInit();
+  ResetByteBuffer();
+}
+
+void DataEnd() {
+  CloseAllSlots();
+  ResetByteBuffer();
+}
+
+}  // namespace data

@@ -1,0 +1,34 @@
+* TAMARQ gives bytes, HTAMARQ readable units: "KB" and "GB" without a blank
+* before them, " B", " MB" and " TB" with one.
+* env: LC_ALL=C
+* screen: 1023 1023.00 B
+* screen: 1024 1.00KB
+* screen: 1536 1.50KB
+SEJA D "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyzAB"
+REPETE I 10
+ESCREVEBYTE D
+FIM REPETE
+ESCREVEBYTE "01234567890123456789012"
+CRIABIN "a.bin"
+GRAVABYTES
+FECHABIN
+TAMARQ "a.bin" T
+HTAMARQ "A.BIN" H
+ESCREVE T " " H
+ESCREVEBYTE "x"
+CRIABIN "b.bin"
+LEBYTE "a.bin" 0 1023
+GRAVABYTES
+FECHABIN
+TAMARQ "b.bin" T
+HTAMARQ "b.bin" H
+ESCREVE T " " H
+LEBYTE "a.bin" 0 512
+CRIABIN "c.bin"
+LEBYTE "b.bin" 0 1024
+GRAVABYTES
+FECHABIN
+TAMARQ "c.bin" T
+HTAMARQ "c.bin" H
+ESCREVE T " " H
+TERMINA MUDO
