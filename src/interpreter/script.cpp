@@ -213,7 +213,11 @@ RunResult RunScript(const std::string& name, const std::string& label) {
     in.lines = no_lines;
     return {kRunNoLabel, 0};
   }
+  unsigned lines_run = 0;
   while (in.program_counter <= static_cast<int>(in.lines->size()) && !in.stop && !in.error) {
+    // A loop that neither writes nor waits still lets the window breathe, so
+    // Ctrl+Break and the close box can always end it.
+    if ((++lines_run & 4095) == 0) console::PumpMessages();
     std::shared_ptr<const std::vector<StoredLine>> holder = in.lines;
     const StoredLine& line = (*holder)[in.program_counter - 1];
     if (line.kind == LineKind::Command) ExecuteStored(line);
