@@ -46,11 +46,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   unsetenv("TESSEL_KEYS");
   unsetenv("TESSEL_LOG");
   unsetenv("TESSEL_SCREEN");
-  // An empty Windows folder and working folder: no settings, no scripts.
+  // An empty Windows folder: no MIRANE.INI, every setting at its default.
   std::filesystem::path folder = std::filesystem::temp_directory_path() / "tessel-fuzz";
   std::filesystem::create_directories(folder);
   setenv("MIRANE_WINDIR", folder.c_str(), 1);
-  std::filesystem::current_path(folder);
   platform::ClockInit(platform::TimeMode::Virtual);
   speech::RecordStartFolder();
   interp::InterpreterInit();
