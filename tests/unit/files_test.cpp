@@ -11,28 +11,14 @@
 #include <fstream>
 #include <optional>
 
+#include "test_support.h"
+
 namespace {
 
 namespace files = platform::files;
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (old_) ::setenv(name_.c_str(), old_->c_str(), 1);
-    else ::unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using test_support::ScopedVariable;
 
 // A fresh temporary folder (ASCII path, so native and Latin-1 agree) that is
 // removed afterwards; the current folder is restored too.

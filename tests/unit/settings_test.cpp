@@ -11,27 +11,13 @@
 #include <fstream>
 #include <optional>
 
+#include "test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (old_) ::setenv(name_.c_str(), old_->c_str(), 1);
-    else ::unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using test_support::ScopedVariable;
 
 // A temporary folder holding a Windows folder ("win") and a start folder
 // ("start"); MIRANE_WINDIR points at the first.
