@@ -1,3 +1,4 @@
+// Start and end of the data module: the slot table and the byte buffer.
 #include "data/data_module.h"
 
 #include "data/byte_buffer.h"

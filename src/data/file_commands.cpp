@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <locale>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -26,14 +24,6 @@ const char kRemoveError[] = "Erro no apagamento do arquivo ";
 const char kReadError[] = "Erro no processamento de arquivo ";
 const char kWriteError[] = "Erro na escrita de arquivo ";
 const char kFolderError[] = "Erro no processamento do diret\xF3rio ";
-
-// REPLICA reads and writes the file in blocks of this size.
-constexpr size_t kCopyBlock = 30000;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 // The directory search of BUSCA: one for the whole interpreter. The entries
 // are taken when the search starts; PROXIMO walks them.
@@ -91,28 +81,6 @@ bool ReadTwoNames(std::string& rest, std::string& first, std::string& second) {
   return interp::ReadOperand(rest, first) && interp::ReadOperand(rest, second) && rest.empty();
 }
 
-enum class CopyResult { Copied, NotOpened, ReadFailed, WriteFailed };
-
-// Copies `source` into `target` (created or emptied) in blocks; stops at the
-// first error, leaving what was written. A target that is the source itself
-// is refused before anything is emptied.
-CopyResult CopyFile(const std::string& source, const std::string& target) {
-  if (platform::files::SameFile(source, target)) return CopyResult::NotOpened;
-  FilePointer input(platform::files::Open(source, "rb"));
-  if (!input) return CopyResult::NotOpened;
-  FilePointer output(platform::files::Open(target, "wb"));
-  if (!output) return CopyResult::NotOpened;
-  std::vector<char> block(kCopyBlock);
-  for (;;) {
-    size_t count = std::fread(block.data(), 1, block.size(), input.get());
-    if (count == 0 && std::ferror(input.get())) return CopyResult::ReadFailed;
-    if (count == 0) break;
-    if (std::fwrite(block.data(), 1, count, output.get()) != count) return CopyResult::WriteFailed;
-  }
-  if (std::fflush(output.get()) != 0) return CopyResult::WriteFailed;
-  return CopyResult::Copied;
-}
-
 }  // namespace
 
 // ABRE #n name [&]: "&" opens for appending (a missing file is created).
@@ -168,16 +136,18 @@ bool CmdRenomeia(const std::string& arguments) {
   return platform::files::MoveFile(from, to) || quiet;
 }
 
-// REPLICA source target [&]: copies a file byte for byte.
+// REPLICA source target [&]: copies a file byte for byte; stops at the
+// first error, the target keeping what was written.
 bool CmdReplica(const std::string& arguments) {
   std::string rest = arguments;
   bool quiet = TakeTrailingAmpersand(rest);
   std::string source, target;
   if (!ReadTwoNames(rest, source, target)) return false;
-  CopyResult result = CopyFile(source, target);
-  if (result == CopyResult::Copied || quiet) return true;
-  if (result == CopyResult::ReadFailed) speech::WriteLineSpeak(kReadError + source);
-  if (result == CopyResult::WriteFailed) speech::WriteLineSpeak(kWriteError + target);
+  using platform::files::CopyOutcome;
+  CopyOutcome outcome = platform::files::CopyFile(source, target);
+  if (outcome == CopyOutcome::Copied || quiet) return true;
+  if (outcome == CopyOutcome::ReadFailed) speech::WriteLineSpeak(kReadError + source);
+  if (outcome == CopyOutcome::WriteFailed) speech::WriteLineSpeak(kWriteError + target);
   return false;
 }
 

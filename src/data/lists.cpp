@@ -17,11 +17,13 @@ struct List {
   std::vector<std::string> items;  // in insertion order, duplicates allowed
 };
 
+// Slot 0-19 of the table: empty, or owning one list.
 std::unique_ptr<List>& Slot(int index) {
   static std::unique_ptr<List> slots[kMaxLists];
   return slots[index];
 }
 
+// The list of that name (compared with case), or null.
 List* Find(const std::string& name) {
   for (int i = 0; i < kMaxLists; ++i)
     if (Slot(i) && Slot(i)->name == name) return Slot(i).get();
@@ -53,6 +55,7 @@ bool Create(const std::string& name) {
   return false;
 }
 
+// APAGA: destroys the list; false when there is none of that name.
 bool Delete(const std::string& name) {
   bool found = false;
   for (int i = 0; i < kMaxLists; ++i) {

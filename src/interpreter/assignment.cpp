@@ -21,11 +21,13 @@ int64_t g_start_hundredths = 0;
 
 const char* const kWeekdays[] = {"Domingo", "Segunda", "Ter\xE7" "a", "Quarta", "Quinta", "Sexta", "S\xE1" "bado"};
 
+// The number with at least two digits ("07").
 std::string TwoDigits(int value) {
   std::string text = std::to_string(value);
   return text.size() < 2 ? "0" + text : text;
 }
 
+// Hundredths of a second since midnight.
 int64_t HundredthsOfDay(const console::Time& time) {
   return ((static_cast<int64_t>(time.hour) * 60 + time.minute) * 60 + time.second) * 100 + time.hundredths;
 }
@@ -102,6 +104,7 @@ std::string Character(std::string code) {
   return std::string(1, static_cast<char>(static_cast<uint32_t>(value) & 0xFFu));
 }
 
+// The functions of SEJA and how many operands each reads.
 struct Function {
   const char* word;  // followed by a blank in the script
   int operands;

@@ -5,12 +5,17 @@
 #include <cstring>
 #include <string>
 
+#include "data/byte_buffer.h"
+#include "data/encoding_commands.h"
+#include "data/file_commands.h"
 #include "data/lists.h"
+#include "data/picture.h"
 #include "interpreter/assignment.h"
 #include "interpreter/command_filter.h"
 #include "interpreter/commands.h"
 #include "interpreter/console_commands.h"
 #include "interpreter/control_flow.h"
+#include "interpreter/input_commands.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/text_commands.h"
 
@@ -27,8 +32,8 @@ const Command kCommands[] = {
     {"TELA", CmdTela},
     {"COR", CmdCor},
     {"FUNDO", CmdFundo},
-    {"ABRE", nullptr},
-    {"FECHA", nullptr},
+    {"ABRE", data::CmdAbre},
+    {"FECHA", data::CmdFecha},
     {"INTERNET", nullptr},
     {"CONECTA", nullptr},
     {"ATIVASSL", nullptr},
@@ -52,12 +57,12 @@ const Command kCommands[] = {
     {"TOCA", nullptr},
     {"FALA", nullptr},
     {"MCI", nullptr},
-    {"L\xCA", nullptr},
-    {"LE", nullptr},
-    {"CHECA", nullptr},
-    {"REMOVE", nullptr},
-    {"RENOMEIA", nullptr},
-    {"REPLICA", nullptr},
+    {"L\xCA", CmdLe},
+    {"LE", CmdLe},
+    {"CHECA", data::CmdCheca},
+    {"REMOVE", data::CmdRemove},
+    {"RENOMEIA", data::CmdRenomeia},
+    {"REPLICA", data::CmdReplica},
     {"CMD", CmdCmd},
     {"ESPERA", nullptr},
     {"ENVIACMD", nullptr},
@@ -77,16 +82,16 @@ const Command kCommands[] = {
     {"EXECUTA", nullptr},
     {"EXISTEPROG", nullptr},
     {"ALARME", nullptr},
-    {"GRAVABYTES", nullptr},
-    {"ESCREVEBYTE", nullptr},
-    {"LEBYTE", nullptr},
-    {"LIMPABYTES", nullptr},
-    {"FECHABIN", nullptr},
-    {"CRIABIN", nullptr},
-    {"TAMARQ", nullptr},
-    {"HTAMARQ", nullptr},
-    {"DIR", nullptr},
-    {"BUSCA", nullptr},
+    {"GRAVABYTES", data::CmdGravabytes},
+    {"ESCREVEBYTE", data::CmdEscrevebyte},
+    {"LEBYTE", data::CmdLebyte},
+    {"LIMPABYTES", data::CmdLimpabytes},
+    {"FECHABIN", data::CmdFechabin},
+    {"CRIABIN", data::CmdCriabin},
+    {"TAMARQ", data::CmdTamarq},
+    {"HTAMARQ", data::CmdHtamarq},
+    {"DIR", data::CmdDir},
+    {"BUSCA", data::CmdBusca},
     {"TERMINA", CmdTermina},
     {"CHAMA", CmdChama},
     {"RETORNA", CmdRetorna},
@@ -94,20 +99,20 @@ const Command kCommands[] = {
     {"IP", nullptr},
     {"MSAA", nullptr},
     {"MENU", nullptr},
-    {"IMAGEM", nullptr},
+    {"IMAGEM", data::CmdImagem},
     {"SENSOR", nullptr},
-    {"ANSIPARAUTF8", nullptr},
-    {"UTF8PARAANSI", nullptr},
+    {"ANSIPARAUTF8", data::CmdAnsiparautf8},
+    {"UTF8PARAANSI", data::CmdUtf8paraansi},
     {"HTTP", nullptr},
     {"TRAZDAREDE", nullptr},
     {"HANDLE", nullptr},
     {"MENSAGEM", nullptr},
-    {"CODBASE64", nullptr},
-    {"REMOVEQUOTED", nullptr},
-    {"ADQUOTED", nullptr},
-    {"CODARQBASE64", nullptr},
-    {"DECODARQBASE64", nullptr},
-    {"DECODBASE64", nullptr},
+    {"CODBASE64", data::CmdCodbase64},
+    {"REMOVEQUOTED", data::CmdRemovequoted},
+    {"ADQUOTED", data::CmdAdquoted},
+    {"CODARQBASE64", data::CmdCodarqbase64},
+    {"DECODARQBASE64", data::CmdDecodarqbase64},
+    {"DECODBASE64", data::CmdDecodbase64},
 };
 
 constexpr int kCommandCount = sizeof kCommands / sizeof kCommands[0];

@@ -13,6 +13,7 @@
 namespace interp {
 namespace {
 
+// The open-file table's writer, once the files module has registered it.
 SlotWriter g_slot_writer;
 
 const char kSlotError[] = "Erro no processamento de arquivo";
@@ -23,6 +24,7 @@ bool ReadColour(const std::string& arguments, int32_t& colour) {
   return ReadOperand(rest, text) && ToInteger(text, colour);
 }
 
+// The text without blanks at both ends.
 std::string TrimSpaces(const std::string& text) {
   size_t start = text.find_first_not_of(' ');
   if (start == std::string::npos) return {};

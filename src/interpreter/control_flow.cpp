@@ -30,12 +30,14 @@ enum class Operator {
   GreaterOrEqual, LessOrEqual, Identical, Different, Contains, BeginsWith, EndsWith, In, Equal, Less, Greater
 };
 
+// True for a text of the digits 0-9 only (the empty text too).
 bool AllDigits(const std::string& text) {
   for (char c : text)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
+// True when UpperCasePt would change the text.
 bool HasLowerCase(const std::string& text) {
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
@@ -85,6 +87,7 @@ bool EndsAtFirstOccurrence(const std::string& a, const std::string& b) {
   return found != std::string::npos && found == a.size() - b.size();
 }
 
+// The comparison of a and b by one of the operators other than EM.
 bool Compare(Operator op, const std::string& a, const std::string& b) {
   switch (op) {
     case Operator::Identical: return a == b;
@@ -105,6 +108,7 @@ bool Compare(Operator op, const std::string& a, const std::string& b) {
   }
 }
 
+// EM: the key of a equals the key of some item.
 bool InList(const std::string& a, const std::vector<std::string>& items) {
   ComparisonKey key(a);
   for (const std::string& item : items)
@@ -152,6 +156,7 @@ bool IsWord(const std::string& text, const char* word) {
 
 // --- scans -------------------------------------------------------------------------
 
+// True when `text` begins with `prefix`, exactly.
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
@@ -238,11 +243,12 @@ bool ContinueRepete(const std::string& arguments) {
   return true;
 }
 
+// Lines running inside other lines (RunNestedLine), and the limit.
 int g_nested_lines = 0;
 constexpr int kMaxNestedLines = 100;
 
-// The label of CHAMA and DESVIA: the text after "@" (no blank allowed), or
-// the value of one operand with nothing after it.
+// The label of CHAMA: the text after "@" (no blank allowed), or the value
+// of one operand with nothing after it.
 bool ReadLabel(const std::string& arguments, std::string& label) {
   if (!arguments.empty() && arguments[0] == '@') {
     label = arguments.substr(1);

@@ -40,10 +40,12 @@ const std::string kNoValue;
 // evaluating a condition.
 bool g_quiet_expressions = false;
 
+// ASCII letters and digits: the characters of variable names.
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
+// The value of a hexadecimal digit of either case; -1 for anything else.
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "console/console.h"
+#include "data/data_module.h"
+#include "data/file_table.h"
 #include "data/lists.h"
 #include "interpreter/assignment.h"
 #include "interpreter/commands.h"
@@ -16,6 +18,7 @@
 #include "interpreter/operands.h"
 #include "interpreter/scramble.h"
 #include "platform/files.h"
+#include "platform/lifecycle.h"
 #include "platform/text.h"
 #include "speech/settings.h"
 #include "speech/speech.h"
@@ -208,6 +211,7 @@ RunResult RunScript(const std::string& name, const std::string& label) {
   in.stop = false;
   in.current_word.clear();
   in.call_depth = 0;
+  data::ResetIoStatus();
   auto no_lines = std::make_shared<const std::vector<StoredLine>>();
   if (!label.empty() && !FindLabel(label)) {
     in.lines = no_lines;
@@ -269,6 +273,14 @@ void InterpreterInit() {
   in.call_depth = 0;
   ResetVariables();
   data::ResetLists();
+  data::DataInit();
+  static bool data_end_registered = false;
+  if (!data_end_registered) {
+    // Open files and the binary output file reach the disk however the
+    // program ends.
+    platform::AtExit(data::DataEnd);
+    data_end_registered = true;
+  }
   AssignmentInit();
   console::Delay(1);
 }

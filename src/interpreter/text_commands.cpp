@@ -29,6 +29,7 @@ bool ReadPosition(std::string& rest, int32_t& value) {
   return ToInteger(text.substr(start, text.find_last_not_of(' ') - start + 1), value);
 }
 
+// The 32-bit signed value of a wrapped result.
 int32_t Wrap(uint32_t bits) { return static_cast<int32_t>(bits); }
 
 // A text would outgrow kMaxTextSize: said, and the command fails with the

@@ -1,3 +1,4 @@
+// File operations beyond files.h: folders, same-file tests, copies and moves.
 #ifndef _FILE_OFFSET_BITS
 #define _FILE_OFFSET_BITS 64
 #endif
@@ -50,6 +51,42 @@ class Descriptor {
   int handle_;
 };
 
+enum class StreamResult { Done, ReadFailed, WriteFailed };
+
+// Writes all of `size` bytes; false on an error.
+bool WriteAll(int handle, const char* bytes, size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(handle, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// Copies from the current position of `source` to its end, appending to
+// `target`: in the kernel while it can, then (or when it cannot, or after an
+// error, to tell a read error from a write error) through a buffer.
+StreamResult CopyStream(int source, int target) {
+  for (;;) {
+    ssize_t copied = ::copy_file_range(source, nullptr, target, nullptr, 1 << 30, 0);
+    if (copied == 0) return StreamResult::Done;
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+  }
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ssize_t count = ::read(source, buffer.data(), buffer.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return StreamResult::ReadFailed;
+    if (count == 0) return StreamResult::Done;
+    if (!WriteAll(target, buffer.data(), static_cast<size_t>(count))) return StreamResult::WriteFailed;
+  }
+}
+
 // Copies a regular file to a new native path (which must not exist); the
 // partial target is removed on failure.
 bool CopyToNew(const std::string& source_path, const std::string& target_path, mode_t mode) {
@@ -57,30 +94,32 @@ bool CopyToNew(const std::string& source_path, const std::string& target_path, m
   if (source.get() < 0) return false;
   Descriptor target(::open(target_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777));
   if (target.get() < 0) return false;
-  std::vector<char> buffer(1 << 20);
-  bool ok = true;
-  for (;;) {
-    ssize_t count = ::read(source.get(), buffer.data(), buffer.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) {
-      ok = count == 0;
-      break;
-    }
-    for (ssize_t done = 0; done < count && ok;) {
-      ssize_t written = ::write(target.get(), buffer.data() + done, static_cast<size_t>(count - done));
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) ok = false;
-      else done += written;
-    }
-    if (!ok) break;
-  }
-  if (ok) ok = ::fsync(target.get()) == 0;
+  bool ok = CopyStream(source.get(), target.get()) == StreamResult::Done && ::fsync(target.get()) == 0;
   if (!target.Close()) ok = false;
   if (!ok) ::unlink(target_path.c_str());
   return ok;
 }
 
 }  // namespace
+
+CopyOutcome CopyFile(const std::string& source, const std::string& target) {
+  if (SameFile(source, target)) return CopyOutcome::TargetNotOpened;
+  std::string source_path = NativePath(source), target_path = NativePath(target);
+  if (source_path.empty()) return CopyOutcome::SourceNotOpened;
+  Descriptor input(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info;
+  if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    return CopyOutcome::SourceNotOpened;
+  if (target_path.empty()) return CopyOutcome::TargetNotOpened;
+  Descriptor output(::open(target_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (output.get() < 0) return CopyOutcome::TargetNotOpened;
+  switch (CopyStream(input.get(), output.get())) {
+    case StreamResult::ReadFailed: return CopyOutcome::ReadFailed;
+    case StreamResult::WriteFailed: return CopyOutcome::WriteFailed;
+    case StreamResult::Done: break;
+  }
+  return output.Close() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
+}
 
 bool MoveFile(const std::string& from, const std::string& to) {
   if (Rename(from, to)) return true;

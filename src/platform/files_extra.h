@@ -12,6 +12,13 @@ bool RemoveDirectory(const std::string& name);
 // spelling, a link or another letter case).
 bool SameFile(const std::string& first, const std::string& second);
 
+// Copies a file byte for byte into `target`, created or emptied. Stops at
+// the first error; the target keeps what was written before it. A target
+// that is the source itself is refused before anything is emptied. The
+// bytes are copied inside the system where it can.
+enum class CopyOutcome { Copied, SourceNotOpened, TargetNotOpened, ReadFailed, WriteFailed };
+CopyOutcome CopyFile(const std::string& source, const std::string& target);
+
 // Renames or moves a file. An existing target is never replaced. Between
 // two file systems (drives on different disks) the file is copied and the
 // original removed only once the copy is complete.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
@@ -202,7 +203,7 @@ struct Media {
   Device* playing = nullptr;   // the device that owns the output
   uint64_t generation = 0;
   int64_t next_id = kFirstBufferId;
-  int queued = 0;              // our buffers not yet reported done
+  std::deque<int64_t> queued;  // frames of each buffer queued for `playing`, oldest first
 };
 
 Media& M() {
@@ -227,8 +228,17 @@ int64_t Milliseconds(const Device& device, int64_t frames) {
   return frames * 1000 / std::max(1, device.decoder->Rate());
 }
 
-// Our buffers the output still holds (all buffers, while we own it).
-int OutputPending() { return M().playing ? audio::Pending() : 0; }
+// Frames queued for the playing device and not yet heard: those of the
+// buffers the output still holds (all of them are ours while we own it).
+int64_t FramesAhead() {
+  Media& m = M();
+  if (!m.playing) return 0;
+  size_t pending = static_cast<size_t>(audio::Pending());
+  while (m.queued.size() > pending) m.queued.pop_front();
+  int64_t frames = 0;
+  for (int64_t count : m.queued) frames += count;
+  return frames;
+}
 
 // Queues sound of the playing device until enough is ahead.
 void TopUp() {
@@ -248,6 +258,7 @@ void TopUp() {
       break;
     }
     device->position += static_cast<int64_t>(got);
+    m.queued.push_back(static_cast<int64_t>(got));
     audio::Write(reinterpret_cast<const uint8_t*>(samples.data()), got * static_cast<size_t>(channels) * 2,
                  m.next_id++);
   }
@@ -266,6 +277,7 @@ bool TakeOutput(Device& device) {
   format.bits = 16;
   format.channels = device.decoder->Channels();
   ++m.generation;
+  m.queued.clear();
   if (!audio::Open(format)) return false;
   m.playing = &device;
   return true;
@@ -371,6 +383,7 @@ int CommandPlay(const std::vector<std::string>& words) {
   }
   if (device->mode == Mode::Paused && from < 0) {
     device->mode = Mode::Playing;
+    device->heard_from = device->position;
   } else {
     if (from < 0) from = device->position >= device->end ? 0 : device->position;
     if (M().playing == device) StopDevice(*device);
@@ -406,8 +419,7 @@ std::string Status(Device& device, const std::string& item) {
     int64_t frame = device.position;
     if (M().playing == &device) {
       // What is still queued has not been heard yet.
-      int64_t ahead = static_cast<int64_t>(OutputPending()) * device.decoder->Rate() * kBufferMs / 1000;
-      frame = std::max(device.heard_from, frame - ahead);
+      frame = std::max(device.heard_from, frame - FramesAhead());
     }
     return std::to_string(Milliseconds(device, frame));
   }
@@ -422,6 +434,10 @@ int SendCommand(const std::string& command, std::string& answer) {
   std::vector<std::string> words = Words(command);
   if (words.empty()) return kUnrecognizedCommand;
   const std::string verb = Upper(words[0]);
+  static const char* const kVerbs[] = {"OPEN", "PLAY", "CLOSE", "STATUS", "STOP", "PAUSE", "RESUME", "SET", "SEEK"};
+  bool known = false;
+  for (const char* word : kVerbs) known = known || verb == word;
+  if (!known) return kUnrecognizedCommand;
   TopUp();
   if (verb == "OPEN") return CommandOpen(words);
   if (verb == "PLAY") return CommandPlay(words);
@@ -446,8 +462,7 @@ int SendCommand(const std::string& command, std::string& answer) {
   if (verb == "PAUSE") {
     if (device->mode == Mode::Playing) {
       // The sound queued but not heard is played again on resume.
-      int64_t ahead = static_cast<int64_t>(OutputPending()) * device->decoder->Rate() * kBufferMs / 1000;
-      int64_t resume = std::max(device->heard_from, device->position - ahead);
+      int64_t resume = std::max(device->heard_from, device->position - FramesAhead());
       StopDevice(*device);
       device->decoder->Seek(resume);
       device->position = resume;

@@ -45,6 +45,7 @@ struct State {
   int engine_type = 4;
   bool pending = true;          // engine text nobody has waited for
   bool stop = false;            // ends a running own-path Speak
+  bool echo = true;             // the line editor says each character typed
   uint8_t click[kWavHeaderBytes + kClickBytes] = {};
   bool click_made = false;
 };
@@ -101,6 +102,12 @@ std::string Synthesizer(const std::string& key) {
   return ReadSetting("SINTETIZADOR", key + std::to_string(S().speed_level));
 }
 
+std::string Trimmed(const std::string& text) {
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') - start + 1);
+}
+
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 128; }
 bool IsWordCharacter(unsigned char c) { return IsLetter(c) || c == ' '; }
@@ -150,6 +157,8 @@ void LoadSpeedLevel(int level) {
 }
 
 int SpeedLevel() { return S().speed_level; }
+bool EchoTyped() { return S().echo; }
+void SetEchoTyped(bool on) { S().echo = on; }
 const std::string& MessageFolder() { return S().message_folder; }
 
 EngineRequest ReadEngineRequest() {
@@ -167,6 +176,7 @@ EngineRequest ReadEngineRequest() {
 void SpeechInit(int level, const std::string& message_folder) {
   State& s = S();
   MakeClick();
+  WavPlayerStart();
   if (level <= 0) level = NumberSetting(ReadSetting("TRADUTOR", "VELOCIDADE"), 0);
   if (level <= 0 || level > 5) level = 3;
   LoadSpeedLevel(level);
@@ -379,7 +389,8 @@ void Speak(std::string_view view) {
       size_t end = at;
       while (end < text.size() && IsWordCharacter(static_cast<unsigned char>(text[end]))) ++end;
       std::string run = text.substr(at, end - at);
-      if (UpperCasePt(run) == "WWW") Spell(run);
+      std::string word = Trimmed(run);
+      if (UpperCasePt(word) == "WWW") Spell(word);
       else synth::SayPhonemes(synth::TextToPhonemes(run.substr(0, kLongestRun)));
       at = end;
       // The hyphen inside a hyphenated word is not said.

@@ -64,6 +64,10 @@ void WriteSpeakNumber(long number);
 // Reads a key, silences speech and says the key.
 char ReadKeySay();
 
+// Whether the line editor says each character typed (on at start).
+bool EchoTyped();
+void SetEchoTyped(bool on);
+
 // The settings an external engine is opened with ([SERVFALA]), as read by
 // SpeechInit when [TRADUTOR] SAPI is on.
 struct EngineRequest {

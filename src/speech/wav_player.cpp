@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "console/console.h"
 #include "console/keyboard.h"
@@ -43,6 +44,7 @@ struct Player {
   platform::audio::Format format; // the format the device was opened with
   Slot slots[kOutputBuffers];
   uint8_t read_buffer[kPieceBytes];  // file data is read into it
+  QueueObserver observer;
 };
 
 // Allocated once, at first use: no allocation while sound plays.
@@ -159,6 +161,7 @@ void QueuePiece(const uint8_t* data, size_t bytes, int source_bits) {
   }
   slot.in_flight = true;
   ++p.in_flight;
+  if (p.observer) p.observer(slot.data, length, p.format.rate, p.format.bits, p.format.channels);
   if (!platform::audio::Write(slot.data, length, index + 1)) {
     slot.in_flight = false;
     --p.in_flight;
@@ -340,6 +343,10 @@ void SetCompression(bool on) { P().compression = on; }
 bool Compression() { return P().compression; }
 int BuffersInFlight() { return P().in_flight; }
 
+void SetQueueObserver(QueueObserver observer) { P().observer = std::move(observer); }
+
+void WavPlayerStart() { console::SetWaveDoneHandler(OnWaveDone); }
+
 void WavPlayerEnd() { WavStop(); }
 
 // --- speech compression ------------------------------------------------------
@@ -375,11 +382,12 @@ size_t CompressSpeech(uint8_t* data, size_t bytes, int bits, int rate) {
   while (count > 2 * (step + window) && count - 2 * (step + window) > p) {
     size_t q1 = FirstPeak(data, count, p + step, p + step + window);
     size_t q2 = FirstPeak(data, count, q1 + step, q1 + step + window);
-    // The period p..q1 is dropped, q1..q2 kept.
-    std::memmove(data + w, data + q1, q2 - q1 + 1);
-    w += q2 - q1 + 1;
+    // The period p..q1 is dropped, q1..q2 kept. The peak q2 begins the next
+    // period, so it is not copied with this one: two peaks never meet.
+    std::memmove(data + w, data + q1, q2 - q1);
+    w += q2 - q1;
     p = q2;
-    next = q2 + 1;
+    next = q2;
   }
   // The tail is copied up to a quiet sample, so the piece ends near silence.
   while (next < count && std::abs(static_cast<int>(data[next]) - kSilence) > 20) data[w++] = data[next++];

@@ -9,6 +9,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,13 @@ size_t CompressSpeech(uint8_t* data, size_t bytes, int bits, int rate);
 // Buffers written to the device and not yet returned (tests).
 int BuffersInFlight();
 
+// Every buffer as it goes to the device, in the device's format (tests).
+using QueueObserver = std::function<void(const uint8_t* data, size_t bytes, int rate, int bits, int channels)>;
+void SetQueueObserver(QueueObserver observer);
+
+// Program start: buffer-done messages come to the player (and, for theirs,
+// to the media layer) from now on.
+void WavPlayerStart();
 // Program end: stops and closes the device.
 void WavPlayerEnd();
 

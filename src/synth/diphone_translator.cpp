@@ -211,8 +211,8 @@ void AppendUnit(const IndexRecord& record, const std::string& name, int mode, do
   Append(samples, got);
 }
 
-void Observe(const std::string& unit, UnitOutcome outcome) {
-  if (T().observer) T().observer(unit, outcome);
+void Observe(const std::string& unit, UnitOutcome outcome, int depth) {
+  if (T().observer) T().observer(unit, outcome, depth);
 }
 
 bool EndsWith(const std::string& text, const char* tail) {
@@ -223,7 +223,7 @@ bool EndsWith(const std::string& text, const char* tail) {
 bool IsVowelOrGlide(char c) { return std::strchr("AEIOUaeiouwy", c) != nullptr && c != '\0'; }
 
 // Says one unit; a missing unit is split into smaller ones, down to noise.
-void SayUnit(std::string unit, int mode, double factor) {
+void SayUnit(std::string unit, int mode, double factor, int depth = 0) {
   unit = unit.substr(0, kLongestUnit);
   if (unit.empty()) return;
   bool found = false;
@@ -239,32 +239,32 @@ void SayUnit(std::string unit, int mode, double factor) {
   }
   if (found) {
     platform::LogEvent("unit", said);
-    Observe(said, UnitOutcome::Found);
+    Observe(said, UnitOutcome::Found, depth);
     return;
   }
   if (unit.size() <= 2) {
     AddNoise();
-    Observe(said, UnitOutcome::Noise);
+    Observe(said, UnitOutcome::Noise, depth);
     return;
   }
   const char last = unit.back();
   if (IsVowelOrGlide(last)) {
-    Observe(said, UnitOutcome::Split);
-    SayUnit(unit.substr(0, unit.size() - 1), mode, 0.9 * factor);
-    SayUnit(std::string("$") + last, mode, factor);
+    Observe(said, UnitOutcome::Split, depth);
+    SayUnit(unit.substr(0, unit.size() - 1), mode, 0.9 * factor, depth + 1);
+    SayUnit(std::string("$") + last, mode, factor, depth + 1);
   } else if (EndsWith(unit, "CIRC") && unit.size() >= 7) {
-    Observe(said, UnitOutcome::Split);
-    SayUnit(unit.substr(0, unit.size() - 5), mode, 0.9 * factor);
-    SayUnit("$" + unit.substr(unit.size() - 5), mode, factor);
+    Observe(said, UnitOutcome::Split, depth);
+    SayUnit(unit.substr(0, unit.size() - 5), mode, 0.9 * factor, depth + 1);
+    SayUnit("$" + unit.substr(unit.size() - 5), mode, factor, depth + 1);
   } else if (EndsWith(unit, "TIL")) {
-    Observe(said, UnitOutcome::Split);
+    Observe(said, UnitOutcome::Split, depth);
     std::string vowel = unit.substr(0, unit.size() - 3);
-    char end = vowel.back();
-    if (end == 'I' || end == 'U' || end == 'i' || end == 'u') SayUnit(vowel, mode, 0.9 * factor);
-    else SayUnit(vowel + "CIRC", 2, 0.9 * factor);
-    SayUnit("$nn", 1, 0.9);
+    char end = vowel.empty() ? '\0' : vowel.back();
+    if (end == 'I' || end == 'U' || end == 'i' || end == 'u') SayUnit(vowel, mode, 0.9 * factor, depth + 1);
+    else SayUnit(vowel + "CIRC", 2, 0.9 * factor, depth + 1);
+    SayUnit("$nn", 1, 0.9, depth + 1);
   } else {
-    Observe(said, UnitOutcome::Silent);
+    Observe(said, UnitOutcome::Silent, depth);
   }
 }
 

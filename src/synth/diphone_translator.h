@@ -49,8 +49,9 @@ enum class UnitOutcome {
   Noise,     // missing, said as noise
   Silent,    // missing and nothing could be said for it
 };
-// Called for every unit the translator looks up, in order.
-using UnitObserver = std::function<void(const std::string& unit, UnitOutcome outcome)>;
+// Called for every unit the translator looks up, in order; `depth` is 0 for
+// a unit a group asks for, and counts the splits that led to a smaller one.
+using UnitObserver = std::function<void(const std::string& unit, UnitOutcome outcome, int depth)>;
 void SetUnitObserver(UnitObserver observer);
 
 // Where finished images go: by default the speech interface's player. A

@@ -434,6 +434,8 @@ std::string MarkStress(const std::string& original) {
         else if (c == 'i' || c == 'u') state = State::IUFinal;
         break;
       case State::VowelFinal:
+        // The silent u of "que" and "gue" is no vowel: parque, sangue.
+        if (silent_u(h)) break;
         if (c == 'a' || c == 'e' || c == 'o') state = State::MarkNext;
         else if (c == 'i' || c == 'u') state = State::PenultIU;
         break;

@@ -149,6 +149,8 @@ TEST_F(DataBytes, Base64FileFailures) {
   EXPECT_FALSE(data::CmdCodarqbase64("\"a.bin\" \"A.BIN\""));  // would empty its own source
   EXPECT_EQ(Read("a.bin"), "abc");
   EXPECT_FALSE(data::CmdCodarqbase64("\"a.bin\" \"pasta\\x.b64\""));
+  EXPECT_FALSE(data::CmdCodarqbase64("\"a.bin\" \"/dev/full\""));  // a full disk
+  EXPECT_FALSE(data::CmdDecodarqbase64("\"a.b64\" \"/dev/full\""));
   EXPECT_FALSE(data::CmdDecodarqbase64("\"falta.b64\" \"x.bin\""));
   EXPECT_FALSE(data::CmdDecodarqbase64("\"a.b64\" \"a.b64\""));
   ASSERT_TRUE(data::CmdDecodarqbase64("\"a.b64\" \"b.bin\""));

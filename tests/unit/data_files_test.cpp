@@ -209,6 +209,27 @@ TEST_F(DataFiles, ReplicaThatCannotOpen) {
   EXPECT_EQ(Read("a.txt"), "dados");
 }
 
+// A full disk (/dev/full refuses every write) and an unreadable file
+// (/proc/self/mem at address 0) reach the commands as the errors they are.
+TEST_F(DataFiles, ErrorsOfTheDisk) {
+  Write("a.txt", "dados");
+  EXPECT_FALSE(data::CmdReplica("\"a.txt\" \"/dev/full\""));
+  EXPECT_TRUE(ScreenHas("Erro na escrita de arquivo /dev/full"));
+  EXPECT_TRUE(data::CmdReplica("\"a.txt\" \"/dev/full\" &"));
+  EXPECT_FALSE(data::CmdReplica("\"/proc/self/mem\" \"b.txt\""));
+  EXPECT_TRUE(ScreenHas("Erro no processamento de arquivo /proc/self/mem"));
+
+  ASSERT_TRUE(data::CmdAbre("#1 \"/dev/full\" &"));
+  EXPECT_TRUE(data::WriteToFileSlot('1', "linha", true));
+  EXPECT_EQ(data::IoStatus(), data::kIoWriteError);
+  EXPECT_TRUE(data::CmdFecha("#1"));
+  ASSERT_TRUE(data::CmdAbre("#2 \"/proc/self/mem\""));
+  std::string line = "x";
+  EXPECT_TRUE(data::ReadFromSlot('2', line));
+  EXPECT_EQ(data::IoStatus(), data::kIoReadError);
+  EXPECT_EQ(line, "");
+}
+
 TEST_F(DataFiles, Folders) {
   EXPECT_TRUE(data::CmdDir("CRIA \"Pasta\""));
   EXPECT_TRUE(fs::is_directory(root() + "/Pasta"));
