@@ -26,6 +26,9 @@ const unsigned char kBraille[64] = {
 
 struct Keyboard {
   unsigned char queue[kQueueSize];
+  KeyModifiers modifiers[kQueueSize];  // held when each byte was queued
+  KeyModifiers current;                // of the event being handled
+  KeyModifiers last_read;              // of the byte ReadKey returned last
   int count = 0;
   bool waiting = false;      // ReadKey is waiting
   int braille_mode = 0;      // 0 off, 1 computer Braille, 2 with signs
@@ -43,7 +46,9 @@ Keyboard& K() {
 
 void Queue(unsigned char byte) {
   Keyboard& k = K();
-  if (k.count < kQueueSize) k.queue[k.count++] = byte;
+  if (k.count >= kQueueSize) return;
+  k.modifiers[k.count] = k.current;
+  k.queue[k.count++] = byte;
 }
 
 // The bit of a Braille chord key (F D S J K L and Space), 0 for other keys.
@@ -185,6 +190,7 @@ void CharTyped(const Event& event) {
 }  // namespace
 
 void HandleKeyEvent(const Event& event) {
+  K().current = KeyModifiers{event.shift, event.ctrl, event.alt};
   switch (event.type) {
     case EventType::KeyDown: KeyDown(event); break;
     case EventType::KeyUp: KeyUp(event); break;
@@ -216,12 +222,18 @@ uint8_t ReadKey() {
     k.waiting = false;
   }
   unsigned char byte = k.queue[0];
-  for (int i = 1; i < k.count; ++i) k.queue[i - 1] = k.queue[i];
+  k.last_read = k.modifiers[0];
+  for (int i = 1; i < k.count; ++i) {
+    k.queue[i - 1] = k.queue[i];
+    k.modifiers[i - 1] = k.modifiers[i];
+  }
   --k.count;
   return byte;
 }
 
 int QueuedKeys() { return K().count; }
+
+KeyModifiers LastKeyModifiers() { return K().last_read; }
 
 void FlushKeys() { K().count = 0; }
 

@@ -17,6 +17,15 @@ namespace console {
 bool KeyPressed();
 // Waits (through the pump) until a byte is queued, then takes it.
 uint8_t ReadKey();
+// The Shift, Ctrl and Alt keys held when a key was typed.
+struct KeyModifiers {
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+};
+// Those that came with the last byte ReadKey returned.
+KeyModifiers LastKeyModifiers();
+
 // Bytes queued now.
 int QueuedKeys();
 // Drops every queued byte.

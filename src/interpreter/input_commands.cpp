@@ -20,9 +20,13 @@ const char kSlotError[] = "Erro no processamento de arquivo";
 // Plain line input takes at most this many characters, as the keyboard's.
 constexpr size_t kMaxHiddenLine = 126;
 
-HeldModifiers NoModifiers() { return {}; }
+// The keyboard remembers the modifiers that came with each queued key.
+HeldModifiers KeyboardModifiers() {
+  console::KeyModifiers held = console::LastKeyModifiers();
+  return HeldModifiers{held.shift, held.ctrl, held.alt};
+}
 
-ModifierReader g_modifier_reader = NoModifiers;
+ModifierReader g_modifier_reader = KeyboardModifiers;
 SpokenLineReader g_spoken_line_reader = nullptr;
 
 // How the line or key is read.
@@ -81,7 +85,7 @@ std::string ReadSpokenLine() {
 
 }  // namespace
 
-void SetModifierReader(ModifierReader reader) { g_modifier_reader = reader ? reader : NoModifiers; }
+void SetModifierReader(ModifierReader reader) { g_modifier_reader = reader ? reader : KeyboardModifiers; }
 void SetSpokenLineReader(SpokenLineReader reader) { g_spoken_line_reader = reader; }
 
 bool CmdLe(const std::string& arguments) {

@@ -23,8 +23,8 @@ struct HeldModifiers {
   bool alt = false;
 };
 using ModifierReader = HeldModifiers (*)();
-// The keyboard's reader of the modifier state; until one is set, LE TECLA
-// reports none held.
+// Where LE TECLA takes the modifier state from; by default the keyboard's
+// state that came with the key (tests may replace it).
 void SetModifierReader(ModifierReader reader);
 
 // The spoken line reader of LE V (at the cursor, at most 255 characters, ESC

@@ -66,9 +66,11 @@ bool ParseKeyName(std::string_view text, KeyAction& action, std::string& error) 
   }
   std::string latin1 = Utf8ToLatin1(rest);
   if (latin1.size() == 1) {
+    // A key named by its character: "{Ctrl+A}" is Ctrl with the A key, so
+    // Shift is held only when the name says so.
     bool shift = action.shift;
     KeyOfCharacter(static_cast<uint8_t>(latin1[0]), action);
-    action.shift = action.shift || shift;
+    action.shift = shift;
     return true;
   }
   std::string upper = Upper(rest);
