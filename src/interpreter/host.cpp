@@ -95,9 +95,7 @@ std::string EditLineHere(size_t max_length, int& ending_key) {
   }
 }
 
-bool IsReadableFile(const std::string& name) {
-  return platform::files::Exists(name) && !platform::files::IsDirectory(name);
-}
+bool IsReadableFile(const std::string& name) { return platform::files::IsRegularFile(name); }
 
 // Finds the script a name stands for: as given, with ".CMD" added, then in
 // the default script folder. False when there is none.

@@ -156,7 +156,8 @@ bool CmdDebug(const std::string& arguments) {
 
 bool LoadScript(const std::string& name) {
   std::string contents;
-  if (platform::files::IsDirectory(name) || !platform::files::ReadAll(name, contents)) return false;
+  // Only regular files: a device such as /dev/zero would never end.
+  if (!platform::files::IsRegularFile(name) || !platform::files::ReadAll(name, contents)) return false;
   // Scripts saved by today's editors are UTF-8: take them as the Latin-1
   // text they stand for.
   if (platform::IsUtf8Text(contents)) contents = platform::Utf8ToLatin1(contents);
@@ -218,11 +219,14 @@ RunResult RunScript(const std::string& name, const std::string& label) {
     return {kRunNoLabel, 0};
   }
   unsigned lines_run = 0;
+  // Keeps the store of the running line alive when a command loads another
+  // script (DESVIA SCRIPT); refreshed only when the store changed.
+  std::shared_ptr<const std::vector<StoredLine>> holder = in.lines;
   while (in.program_counter <= static_cast<int>(in.lines->size()) && !in.stop && !in.error) {
     // A loop that neither writes nor waits still lets the window breathe, so
     // Ctrl+Break and the close box can always end it.
     if ((++lines_run & 4095) == 0) console::PumpMessages();
-    std::shared_ptr<const std::vector<StoredLine>> holder = in.lines;
+    if (holder != in.lines) holder = in.lines;
     const StoredLine& line = (*holder)[in.program_counter - 1];
     if (line.kind == LineKind::Command) ExecuteStored(line);
     if (!in.stop && !in.error) ++in.program_counter;

@@ -286,6 +286,11 @@ bool IsDirectory(const std::string& name) {
   return StatName(name, info) && S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(const std::string& name) {
+  struct stat info;
+  return StatName(name, info) && S_ISREG(info.st_mode);
+}
+
 int64_t FileSize(const std::string& name) {
   struct stat info;
   if (!StatName(name, info) || S_ISDIR(info.st_mode)) return -1;

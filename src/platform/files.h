@@ -18,6 +18,8 @@ std::string NativePath(const std::string& name);
 
 bool Exists(const std::string& name);
 bool IsDirectory(const std::string& name);
+// A plain file: not a folder, device, pipe or socket.
+bool IsRegularFile(const std::string& name);
 // Size in bytes, or -1 when the file cannot be examined.
 int64_t FileSize(const std::string& name);
 

@@ -36,6 +36,7 @@ TEST_F(Script, MissingScriptLeavesTheStore) {
   ASSERT_TRUE(interp::LoadScript(Write("s.cmd", "a\nb\n")));
   EXPECT_FALSE(interp::LoadScript(Write("x", "") + ".missing"));
   EXPECT_FALSE(interp::LoadScript(headless_.folder().path().string()));  // a folder
+  EXPECT_FALSE(interp::LoadScript("/dev/zero"));                         // a device never ends
   EXPECT_EQ(interp::LineCount(), 2);
 }
 
