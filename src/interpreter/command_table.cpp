@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "automation/sound_commands.h"
 #include "data/byte_buffer.h"
 #include "data/encoding_commands.h"
 #include "data/file_commands.h"
@@ -17,6 +18,7 @@
 #include "interpreter/control_flow.h"
 #include "interpreter/input_commands.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/speech_commands.h"
 #include "interpreter/text_commands.h"
 
 namespace interp {
@@ -40,23 +42,23 @@ const Command kCommands[] = {
     {"SERVE", nullptr},
     {"OBSERVA", nullptr},
     {"ESCREVE", CmdEscreve},
-    {"BIPA", nullptr},
+    {"BIPA", CmdBipa},
     {"SOMA", CmdSoma},
     {"SUBTRAI", CmdSubtrai},
     {"MULTIPLICA", CmdMultiplica},
     {"DIVIDE", CmdDivide},
     {"CONCATENA", CmdConcatena},
     {"COPIA", CmdCopia},
-    {"SOLETRA", nullptr},
+    {"SOLETRA", CmdSoletra},
     {"LISTA", data::CmdLista},
-    {"FALAHORA", nullptr},
+    {"FALAHORA", CmdFalahora},
     {"TITULO", CmdTitulo},
     {"T\xCDTULO", CmdTitulo},
     {"DELETA", CmdDeleta},
     {"SUBSTITUI", CmdSubstitui},
-    {"TOCA", nullptr},
-    {"FALA", nullptr},
-    {"MCI", nullptr},
+    {"TOCA", CmdToca},
+    {"FALA", CmdFala},
+    {"MCI", CmdMci},
     {"L\xCA", CmdLe},
     {"LE", CmdLe},
     {"CHECA", data::CmdCheca},
@@ -81,7 +83,7 @@ const Command kCommands[] = {
     {"FIM", CmdFim},
     {"EXECUTA", nullptr},
     {"EXISTEPROG", nullptr},
-    {"ALARME", nullptr},
+    {"ALARME", automation::CmdAlarme},
     {"GRAVABYTES", data::CmdGravabytes},
     {"ESCREVEBYTE", data::CmdEscrevebyte},
     {"LEBYTE", data::CmdLebyte},
@@ -106,7 +108,7 @@ const Command kCommands[] = {
     {"HTTP", nullptr},
     {"TRAZDAREDE", nullptr},
     {"HANDLE", nullptr},
-    {"MENSAGEM", nullptr},
+    {"MENSAGEM", automation::CmdMensagem},
     {"CODBASE64", data::CmdCodbase64},
     {"REMOVEQUOTED", data::CmdRemovequoted},
     {"ADQUOTED", data::CmdAdquoted},

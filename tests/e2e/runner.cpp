@@ -22,6 +22,8 @@
 //   * exit: N            the exit code (default 0)
 //   * expect-file: NAME=TEXT   a file under drive C holds exactly TEXT
 //   * stderr-has: TEXT   standard error contains TEXT
+// In every value "{voice}" stands for the folder of the recorded voice the
+// build made, and in env values "{root}" for the run's temporary folder.
 // Each run gets a fresh temporary folder: drive C (MIRANE_DRIVE_C, also the
 // working folder), the Windows folder (MIRANE_WINDIR) and the harness files.
 #include <fcntl.h>
@@ -87,6 +89,17 @@ std::string Unescape(const std::string& text) {
   return out;
 }
 
+void Replace(std::string& text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+// The folder of the recorded voice the build made (TESSEL_VOICE_DIR).
+std::string VoiceFolder() {
+  const char* folder = std::getenv("TESSEL_VOICE_DIR");
+  return folder ? folder : "";
+}
+
 Fixture ParseFixture(const fs::path& path) {
   Fixture fixture;
   fixture.path = path;
@@ -101,6 +114,7 @@ Fixture ParseFixture(const fs::path& path) {
     std::string name = line.substr(0, colon);
     std::string value = line.substr(colon + 1);
     if (!value.empty() && value[0] == ' ') value.erase(0, 1);
+    Replace(value, "{voice}", VoiceFolder());
     if (name == "keys") fixture.keys += value;
     else if (name == "command") fixture.command = value;
     else if (name == "program") fixture.program = value;
@@ -125,11 +139,6 @@ std::vector<std::string> SplitWords(const std::string& text) {
   std::string word;
   while (stream >> word) words.push_back(word);
   return words;
-}
-
-void Replace(std::string& text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
 }
 
 struct RunOutput {
