@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench_support.h"
 
 namespace {
 
@@ -55,23 +55,8 @@ std::string ReadFile(const std::string& path) {
 // environment; returns the child's processor seconds, or -1 when it failed.
 double RunCpuSeconds(const std::vector<std::string>& argv, const std::vector<std::string>& extra_environment,
                      const std::string& output_file) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry; ++entry) environment.push_back(*entry);
-  for (const auto& entry : extra_environment) environment.push_back(entry);
-  std::vector<char*> args, envs;
-  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  for (const auto& entry : environment) envs.push_back(const_cast<char*>(entry.c_str()));
-  envs.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), envs.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return -1;
+  pid_t pid = bench::Spawn(argv, extra_environment, output_file);
+  if (pid < 0) return -1;
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;

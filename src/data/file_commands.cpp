@@ -207,8 +207,11 @@ bool CmdBusca(const std::string& arguments) {
   return true;
 }
 
-// TAMARQ name V: V = the size in bytes. A missing file is said and fails.
-bool CmdTamarq(const std::string& arguments) {
+namespace {
+
+// TAMARQ and HTAMARQ: V = the size of the file, as `format` writes it. A
+// missing file is said and fails.
+bool SizeCommand(const std::string& arguments, std::string (*format)(int64_t size)) {
   std::string name;
   int slot = 0;
   int64_t size = 0;
@@ -217,22 +220,20 @@ bool CmdTamarq(const std::string& arguments) {
     speech::WriteLineSpeak(kOpenError + name);
     return false;
   }
-  interp::SetVariable(slot, interp::NumberText(size));
+  interp::SetVariable(slot, format(size));
   return true;
+}
+
+}  // namespace
+
+// TAMARQ name V: V = the size in bytes.
+bool CmdTamarq(const std::string& arguments) {
+  return SizeCommand(arguments, [](int64_t size) { return interp::NumberText(size); });
 }
 
 // HTAMARQ name V: V = the size in readable units.
 bool CmdHtamarq(const std::string& arguments) {
-  std::string name;
-  int slot = 0;
-  int64_t size = 0;
-  if (!ReadSizeOperands(arguments, name, slot, size)) return false;
-  if (size < 0) {
-    speech::WriteLineSpeak(kOpenError + name);
-    return false;
-  }
-  interp::SetVariable(slot, ReadableSize(size, DecimalSeparator()));
-  return true;
+  return SizeCommand(arguments, [](int64_t size) { return ReadableSize(size, DecimalSeparator()); });
 }
 
 std::string ReadableSize(int64_t bytes, char separator) {
