@@ -84,3 +84,20 @@ std::string UpperCasePt(std::string text) {
 }
 
 }  // namespace speech
+
+namespace speech {
+
+std::string VoiceFolderSetting(const std::string& key, const std::string& default_folder, const std::string& subfolder,
+                               size_t max_length) {
+  if (platform::ProfileKeyExists("MIRANE.INI", "TRADUTOR", key) || platform::files::IsDirectory(default_folder))
+    return platform::ProfileString("MIRANE.INI", "TRADUTOR", key, default_folder, max_length);
+#ifdef TESSEL_BUILT_VOICE_DIR
+  std::string built_in = std::string(TESSEL_BUILT_VOICE_DIR) + "/" + subfolder;
+  if (platform::files::IsDirectory(built_in)) return built_in;
+#else
+  (void)subfolder;
+#endif
+  return default_folder;
+}
+
+}  // namespace speech

@@ -15,6 +15,13 @@ const std::string& StartFolder();
 // start folder).
 std::string ReadSetting(const std::string& section, const std::string& key);
 
+// A voice folder of [TRADUTOR] in MIRANE.INI (DIRLETRAS, DIRDIFONES): the
+// key's value, else `default_folder`. When the key is absent and the default
+// folder does not exist, `subfolder` of the voice this build recorded, so an
+// installed Tessel speaks with no settings at all.
+std::string VoiceFolderSetting(const std::string& key, const std::string& default_folder, const std::string& subfolder,
+                               size_t max_length);
+
 // Upper-casing for keywords and names: a-z become A-Z and every byte from 224
 // to 255 loses 32 (so "ç" becomes "Ç"); all other bytes stay.
 std::string UpperCasePt(std::string text);

@@ -193,7 +193,7 @@ void SpeechInit(int level, const std::string& message_folder) {
   s.message_folder = message_folder;
   if (!s.message_folder.empty() && !EndsWithSeparator(s.message_folder)) s.message_folder += '\\';
   s.letters_folder =
-      Anchored(platform::ProfileString("MIRANE.INI", "TRADUTOR", "DIRLETRAS", kDefaultLettersFolder, 255));
+      Anchored(VoiceFolderSetting("DIRLETRAS", kDefaultLettersFolder, "letras", 255));
 
   s.engine_active = false;
   EngineRequest engine = ReadEngineRequest();

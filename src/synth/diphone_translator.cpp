@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/settings.h"
+#include "speech/settings.h"
 #include "speech/speech.h"
 #include "speech/wav_player.h"
 #include "synth/translator_rules.h"
@@ -68,8 +69,8 @@ bool EndsWithSeparator(const std::string& folder) {
 
 // A folder setting as a folder name ending in a separator; a relative one is
 // taken from the current folder now.
-std::string FolderSetting(const char* key, const char* fallback) {
-  std::string folder = platform::ProfileString("MIRANE.INI", "TRADUTOR", key, fallback, 80);
+std::string FolderSetting(const char* key, const char* fallback, const char* built_in_subfolder) {
+  std::string folder = speech::VoiceFolderSetting(key, fallback, built_in_subfolder, 80);
   if (folder.empty()) return folder;
   bool absolute = folder[0] == '/' || folder[0] == '\\' || (folder.size() >= 2 && folder[1] == ':');
   if (!absolute) folder = platform::files::CurrentDirectory() + "/" + folder;
@@ -397,9 +398,9 @@ std::string ReadSegment(const std::string& phonemes, size_t& at) {
 int TranslatorOpen() {
   Translator& t = T();
   TranslatorClose();
-  t.letters_folder = FolderSetting("dirLetras", kDefaultLetters);
+  t.letters_folder = FolderSetting("dirLetras", kDefaultLetters, "letras");
   if (!platform::files::IsDirectory(t.letters_folder)) return 1;
-  t.diphone_folder = FolderSetting("DIRDIFONES", kDefaultDiphones);
+  t.diphone_folder = FolderSetting("DIRDIFONES", kDefaultDiphones, "difones");
   if (!platform::files::IsDirectory(t.diphone_folder)) return 1;
   if (!ReadIndex(t.diphone_folder + t.database + ".IND", t.index)) return 1;
   t.data.reset(platform::files::Open(t.diphone_folder + t.database + ".DIF", "rb"));
@@ -445,7 +446,7 @@ void SetTranslatorTiming(int cut, int floor, int gap) {
 std::string TranslatorLettersFolder() {
   const Translator& t = T();
   if (!t.letters_folder.empty()) return t.letters_folder;
-  return FolderSetting("dirLetras", kDefaultLetters);
+  return FolderSetting("dirLetras", kDefaultLetters, "letras");
 }
 
 const std::string& TranslatorDiphoneFolder() { return T().diphone_folder; }

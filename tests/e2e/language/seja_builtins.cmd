@@ -37,5 +37,7 @@ SEJA L ASC L
 COPIA N R 2 2
 SEJA N ASC N
 ESCREVE "crlf " T " " L " " N
+* TEMPO counts hundredths since the start; speech before it takes program time.
 SEJA T tempo
-SE T >= 0 SE T < 100 ESCREVE "tempo ok"
+SEJA U tempo
+SE T >= 0 SE T < 100000 SE U >= T ESCREVE "tempo ok"
