@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/events.h"
@@ -837,13 +838,18 @@ bool ShowAndLocate(window::Backend& backend, const std::string& display, int& x,
   TestFrame frame;
   frame.attrs.fill(0x00);
   frame.Fill(0, 0, 1, 0x40);
-  backend.Draw(frame.View(), 0, window::kColumns, 0, window::kRows);
-  backend.Pump();
-  std::optional<Image> shot = Screenshot(display, "window_backends_sdl_locate");
-  if (!shot) return false;
-  for (y = 0; y < shot->height; ++y)
-    for (x = 0; x < shot->width; ++x)
-      if (shot->At(x, y) == kRed) return true;
+  // A loaded machine may map the window late: look again for a while.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    backend.Draw(frame.View(), 0, window::kColumns, 0, window::kRows);
+    backend.Pump();
+    std::optional<Image> shot = Screenshot(display, "window_backends_sdl_locate");
+    if (shot) {
+      for (y = 0; y < shot->height; ++y)
+        for (x = 0; x < shot->width; ++x)
+          if (shot->At(x, y) == kRed) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   return false;
 }
 
