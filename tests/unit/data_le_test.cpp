@@ -19,14 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::HeadlessConsole;
 
-// Types a key script into the queue as the window would deliver it.
-void Type(const std::string& keys) {
-  std::vector<platform::KeyAction> actions;
-  std::string error;
-  ASSERT_TRUE(platform::ParseKeyScript(keys, actions, error)) << error;
-  for (const auto& action : actions) platform::PostKeyAction(action);
-  console::PumpMessages();
-}
+using test_support::Type;
 
 class DataLe : public testing::Test {
  protected:

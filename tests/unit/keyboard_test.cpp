@@ -13,14 +13,7 @@ namespace {
 
 using test_support::HeadlessConsole;
 
-// Types a key script into the queue as the window would deliver it.
-void Type(const std::string& keys) {
-  std::vector<platform::KeyAction> actions;
-  std::string error;
-  ASSERT_TRUE(platform::ParseKeyScript(keys, actions, error)) << error;
-  for (const auto& action : actions) platform::PostKeyAction(action);
-  console::PumpMessages();
-}
+using test_support::Type;
 
 std::vector<int> Drain() {
   std::vector<int> bytes;

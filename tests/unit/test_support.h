@@ -7,8 +7,13 @@
 #include <optional>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include <vector>
+
 #include "console/console.h"
 #include "platform/clock.h"
+#include "platform/keyscript.h"
 
 namespace test_support {
 
@@ -71,5 +76,14 @@ class HeadlessConsole {
  private:
   TempFolder folder_;
 };
+
+// Types a key script into the queue as the window would deliver it.
+inline void Type(const std::string& keys) {
+  std::vector<platform::KeyAction> actions;
+  std::string error;
+  ASSERT_TRUE(platform::ParseKeyScript(keys, actions, error)) << error;
+  for (const auto& action : actions) platform::PostKeyAction(action);
+  console::PumpMessages();
+}
 
 }  // namespace test_support
