@@ -10,3 +10,5 @@ REPETE I 3
   ESCREVE "Contando: " I
 FIM REPETE
 ESCREVE "Até logo."
+ESCREVE "Aperte Enter para terminar."
+LE

@@ -52,6 +52,11 @@ volatile sig_atomic_t g_raw_active = 0;  // 1 while the terminal is in our mode
 volatile sig_atomic_t g_stopped = 0;     // stopped by SIGTSTP in our mode
 volatile sig_atomic_t g_resized = 0;     // SIGWINCH or SIGCONT: repaint everything
 bool g_backend_alive = false;          // one terminal back end at a time
+// While our screen is up, standard error (ours and the libraries', such as
+// the sound system's complaints) goes to a hidden file instead of over the
+// grid; it is shown on the real standard error once the terminal is back.
+volatile sig_atomic_t g_saved_stderr = -1;  // the real standard error
+volatile sig_atomic_t g_held_stderr = -1;   // the hidden file
 
 // Signals after which the terminal must be restored before the program ends.
 const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
@@ -78,12 +83,47 @@ void WriteAll(const char* data, size_t size) {
   }
 }
 
+// Sends standard error to a hidden file while our screen is up.
+void HoldStandardError() {
+  if (g_saved_stderr >= 0 || !isatty(STDERR_FILENO)) return;
+  char name[] = "/tmp/tessel-stderr-XXXXXX";
+  int held = mkstemp(name);
+  if (held < 0) return;
+  unlink(name);
+  int saved = dup(STDERR_FILENO);
+  if (saved < 0 || dup2(held, STDERR_FILENO) < 0) {
+    if (saved >= 0) close(saved);
+    close(held);
+    return;
+  }
+  g_saved_stderr = saved;
+  g_held_stderr = held;
+}
+
+// Gives standard error back and shows what was held; safe in a signal
+// handler.
+void ReleaseStandardError() {
+  if (g_saved_stderr < 0) return;
+  dup2(g_saved_stderr, STDERR_FILENO);
+  close(g_saved_stderr);
+  g_saved_stderr = -1;
+  if (lseek(g_held_stderr, 0, SEEK_SET) == 0) {
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(g_held_stderr, buffer, sizeof buffer)) > 0)
+      if (write(STDERR_FILENO, buffer, static_cast<size_t>(got)) < 0) break;
+  }
+  close(g_held_stderr);
+  g_held_stderr = -1;
+}
+
 // Puts the terminal back as we found it; safe in a signal handler.
 void RestoreTerminal() {
   if (!g_raw_active) return;
   g_raw_active = 0;
   WriteAll(kLeaveSequence, sizeof kLeaveSequence - 1);
   tcsetattr(STDIN_FILENO, TCSANOW, &g_original);
+  ReleaseStandardError();
 }
 
 // Enters our mode again (after a stop); safe in a signal handler.
@@ -323,6 +363,7 @@ std::unique_ptr<Backend> CreateTerminal(const FontRequest&, ShowMode) {
   }
   WriteAll(kEnterSequence, sizeof kEnterSequence - 1);
   g_raw_active = 1;
+  HoldStandardError();
   return std::make_unique<TerminalBackend>();
 }
 
