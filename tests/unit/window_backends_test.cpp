@@ -457,6 +457,35 @@ TEST(WindowBackendsTerminal, SignalRestoresTheTerminal) {
   EXPECT_TRUE(Contains(output, "\x1b[?1049l"));
 }
 
+TEST(WindowBackendsTerminal, StandardErrorWaitsUntilTheScreenIsGone) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  fflush(nullptr);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(terminal.slave(), STDIN_FILENO);
+    dup2(terminal.slave(), STDOUT_FILENO);
+    dup2(terminal.slave(), STDERR_FILENO);
+    auto backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+    if (!backend) _exit(3);
+    std::fprintf(stderr, "a library complains\n");
+    std::fflush(stderr);
+    backend.reset();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::string output = terminal.Drain();
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  size_t left = output.find("\x1b[?1049l");
+  size_t message = output.find("a library complains");
+  ASSERT_NE(left, std::string::npos);
+  ASSERT_NE(message, std::string::npos) << "the held message is shown at the end";
+  EXPECT_GT(message, left) << "nothing is written over the grid";
+}
+
 // --- SDL window on Xvfb ---------------------------------------------------------------------
 
 // An Xvfb server of the test's own: it picks a free display number itself
