@@ -38,14 +38,18 @@ bool ConvertVariable(const std::string& arguments, Conversion convert) {
   return true;
 }
 
-// Reads "source target" of the file commands; the source must be an
-// existing file and the target another file.
-bool ReadFileOperands(const std::string& arguments, std::string& source, std::string& target) {
-  std::string rest = arguments;
+// Reads "source target" of the file commands and opens them: the source,
+// an existing file, for reading; the target, another file, for writing.
+bool OpenFileOperands(const std::string& arguments, FilePointer& input, FilePointer& output) {
+  std::string rest = arguments, source, target;
   if (!interp::ReadOperand(rest, source) || !interp::ReadOperand(rest, target)) return false;
   if (!platform::files::Exists(source) || platform::files::IsDirectory(source)) return false;
   // Writing the target would empty the source before it is read.
-  return !platform::files::SameFile(source, target);
+  if (platform::files::SameFile(source, target)) return false;
+  input.reset(platform::files::Open(source, "rb"));
+  if (!input) return false;
+  output.reset(platform::files::Open(target, "wb"));
+  return output != nullptr;
 }
 
 // Writes `text` and empties it; false when not all of it was written.
@@ -68,12 +72,8 @@ bool CmdAnsiparautf8(const std::string& arguments) { return ConvertVariable(argu
 bool CmdUtf8paraansi(const std::string& arguments) { return ConvertVariable(arguments, Utf8ToAnsi); }
 
 bool CmdCodarqbase64(const std::string& arguments) {
-  std::string source, target;
-  if (!ReadFileOperands(arguments, source, target)) return false;
-  FilePointer input(platform::files::Open(source, "rb"));
-  if (!input) return false;
-  FilePointer output(platform::files::Open(target, "wb"));
-  if (!output) return false;
+  FilePointer input, output;
+  if (!OpenFileOperands(arguments, input, output)) return false;
   std::vector<char> block(kEncodeBlock);
   std::string pending;  // source bytes not yet making a whole line
   std::string text;
@@ -111,12 +111,8 @@ bool CmdCodarqbase64(const std::string& arguments) {
 }
 
 bool CmdDecodarqbase64(const std::string& arguments) {
-  std::string source, target;
-  if (!ReadFileOperands(arguments, source, target)) return false;
-  FilePointer input(platform::files::Open(source, "rb"));
-  if (!input) return false;
-  FilePointer output(platform::files::Open(target, "wb"));
-  if (!output) return false;
+  FilePointer input, output;
+  if (!OpenFileOperands(arguments, input, output)) return false;
   std::vector<char> block(kDecodeBlock);
   Base64Decoder decoder;
   std::string bytes;

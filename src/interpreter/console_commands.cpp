@@ -24,12 +24,6 @@ bool ReadColour(const std::string& arguments, int32_t& colour) {
   return ReadOperand(rest, text) && ToInteger(text, colour);
 }
 
-// The text without blanks at both ends.
-std::string TrimSpaces(const std::string& text) {
-  size_t start = text.find_first_not_of(' ');
-  if (start == std::string::npos) return {};
-  return text.substr(start, text.find_last_not_of(' ') - start + 1);
-}
 
 }  // namespace
 
@@ -55,7 +49,7 @@ bool CmdEscreve(const std::string& arguments) {
     rest.erase(0, 4);
     mute = true;
   }
-  rest = TrimSpaces(rest);
+  rest = TrimBlanks(rest);
 
   std::string text;
   if (rest.empty()) {
@@ -120,8 +114,8 @@ bool CmdTela(const std::string& arguments) {
     size_t comma = command.find(',');
     if (comma == std::string::npos) return false;
     int32_t column = 0, row = 0;
-    if (!ToInteger(TrimSpaces(command.substr(1, comma - 1)), column) ||
-        !ToInteger(TrimSpaces(command.substr(comma + 1)), row))
+    if (!ToInteger(TrimBlanks(command.substr(1, comma - 1)), column) ||
+        !ToInteger(TrimBlanks(command.substr(comma + 1)), row))
       return false;
     console::GotoXY(column, row);
     return true;

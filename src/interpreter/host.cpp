@@ -8,6 +8,7 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/operands.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -50,18 +51,6 @@ void SayMessage(const std::string& key, int line_breaks) {
   else speech::Speak(text);
 }
 
-std::string TrimBlanks(const std::string& text) {
-  size_t start = text.find_first_not_of(' ');
-  if (start == std::string::npos) return {};
-  return text.substr(start, text.find_last_not_of(' ') - start + 1);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return text;
-}
-
 // The key that ended a line edit: 13 Enter, 27 Esc, or 256 + the code of an
 // extended key.
 constexpr int kEnter = 13;
@@ -101,7 +90,7 @@ bool IsReadableFile(const std::string& name) { return platform::files::IsRegular
 // the default script folder. False when there is none.
 bool ResolveScriptName(std::string& name, const std::string& default_folder) {
   if (IsReadableFile(name)) return true;
-  std::string extension = name.size() >= 4 ? Upper(name.substr(name.size() - 4)) : "";
+  std::string extension = name.size() >= 4 ? speech::UpperCasePt(name.substr(name.size() - 4)) : "";
   if (extension != ".CMD" && extension != ".PRO") {
     name += ".CMD";
     if (IsReadableFile(name)) return true;

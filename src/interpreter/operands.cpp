@@ -495,6 +495,12 @@ std::string TrimControls(const std::string& text) {
   return text.substr(start, end - start);
 }
 
+std::string TrimBlanks(const std::string& text) {
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') - start + 1);
+}
+
 bool TakeTrailingAmpersand(std::string& rest) {
   if (rest.empty() || rest.back() != '&') return false;
   rest.pop_back();

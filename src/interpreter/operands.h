@@ -69,6 +69,8 @@ class QuietExpressions {
 void SkipBlanks(std::string& rest);
 // The text without blanks and control characters at both ends.
 std::string TrimControls(const std::string& text);
+// The text without blanks at both ends.
+std::string TrimBlanks(const std::string& text);
 // Removes a trailing "&" and the blanks before it; true when there was one.
 bool TakeTrailingAmpersand(std::string& rest);
 // True when `rest` begins with `word` once upper-cased with UpperCasePt.

@@ -60,14 +60,6 @@ Interpreter& I() {
 
 const std::string kEmpty;
 
-bool IsBlankOrControl(unsigned char c) { return c <= 32; }
-
-std::string Trim(const std::string& text) {
-  size_t start = 0, end = text.size();
-  while (start < end && IsBlankOrControl(text[start])) ++start;
-  while (end > start && IsBlankOrControl(text[end - 1])) --end;
-  return text.substr(start, end - start);
-}
 
 std::string AsciiUpper(std::string text) {
   for (char& c : text)
@@ -96,7 +88,7 @@ void Split(const std::string& line, std::string& word, std::string& arguments) {
 
 StoredLine MakeStoredLine(const std::string& raw) {
   StoredLine line;
-  line.text = Trim(raw);
+  line.text = TrimControls(raw);
   line.canonical = Canonical(line.text);
   if (line.text.empty()) line.kind = LineKind::Empty;
   else if (line.text[0] == '*') line.kind = LineKind::Comment;
@@ -105,7 +97,7 @@ StoredLine MakeStoredLine(const std::string& raw) {
     line.kind = LineKind::Command;
     Split(line.text, line.word, line.arguments);
     line.lookup = speech::UpperCasePt(line.word);
-    line.arguments = Trim(line.arguments);
+    line.arguments = TrimControls(line.arguments);
   }
   return line;
 }
@@ -265,7 +257,7 @@ bool RunLine(const std::string& text) { return ExecuteLine(text, true); }
 
 bool Dispatch(const std::string& word, const std::string& arguments) {
   std::string upper = AsciiUpper(word);
-  return DispatchPrepared(upper, speech::UpperCasePt(upper), Trim(arguments));
+  return DispatchPrepared(upper, speech::UpperCasePt(upper), TrimControls(arguments));
 }
 
 // --- state -----------------------------------------------------------------------

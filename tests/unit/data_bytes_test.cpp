@@ -30,12 +30,7 @@ class DataBytes : public testing::Test {
     fs::current_path(saved_folder_);
   }
   void Write(const std::string& name, const std::string& contents) { headless_.folder().Write(name, contents); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(headless_.folder().path() / name, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-  }
+  std::string Read(const std::string& name) const { return headless_.folder().Read(name); }
   bool Exists(const std::string& name) const { return fs::exists(headless_.folder().path() / name); }
 
   HeadlessConsole headless_;

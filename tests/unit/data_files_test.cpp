@@ -37,12 +37,7 @@ class DataFiles : public testing::Test {
 
   std::string root() const { return headless_.folder().path().string(); }
   void Write(const std::string& name, const std::string& contents) { headless_.folder().Write(name, contents); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(headless_.folder().path() / name, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-  }
+  std::string Read(const std::string& name) const { return headless_.folder().Read(name); }
   bool Exists(const std::string& name) const { return fs::exists(headless_.folder().path() / name); }
   static std::string Var(char letter) { return interp::Variable(letter); }
   // True when some screen row holds `text`.
