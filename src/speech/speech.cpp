@@ -235,6 +235,8 @@ void WaitWhileSpeaking() {
   while (IsSpeaking()) console::WaitMessage();
 }
 
+bool EngineActive() { return S().engine_active; }
+
 void WaitPendingSpeech() {
   State& s = S();
   if (!s.pending) return;
