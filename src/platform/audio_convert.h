@@ -47,6 +47,11 @@ class Converter {
   // Output frames given out since the stream started.
   int64_t GivenFrames() const { return given_frames_; }
   int OutputChannels() const { return channels_; }
+  // True when it converts from `format` (making a resampler takes a few ms:
+  // one that fits is kept and used again).
+  bool ConvertsFrom(const Format& format) const {
+    return format.rate == from_.rate && format.bits == from_.bits && format.channels == from_.channels;
+  }
 
  private:
   struct Resampler;

@@ -83,9 +83,10 @@ class TimelineBackend final : public Backend {
   bool Open(Channel channel, const Format& format) override {
     Lane& lane = lanes_[Index(channel)];
     lane.format = format;
-    lane.converter.reset();
     lane.stream_frames = 0;
-    if (capture_) {
+    if (capture_ && lane.converter && lane.converter->ConvertsFrom(format)) {
+      lane.converter->Clear();
+    } else if (capture_) {
       lane.converter = std::make_unique<Converter>(format, kCaptureRate, 1);
       if (!lane.converter->Ok()) return false;
     }

@@ -84,7 +84,7 @@ struct Mark {
 struct Output {
   // Program thread (under `converter_lock`; the callback only tries it):
   std::mutex converter_lock;
-  std::unique_ptr<Converter> converter;  // null while closed
+  std::unique_ptr<Converter> converter;  // of the format opened last
   int64_t stream_start = 0;              // frames appended before the stream began
   // Shared with the callback, under the device lock:
   std::vector<int16_t> queue;            // converted frames not yet handed over
@@ -135,6 +135,13 @@ class DeviceBackend final : public Backend {
 
   bool Open(Channel channel, const Format& format) override {
     Output& output = outputs_[Index(channel)];
+    {
+      std::lock_guard<std::mutex> hold(output.converter_lock);
+      if (output.converter && output.converter->ConvertsFrom(format)) {
+        output.converter->Clear();
+        return true;
+      }
+    }
     auto converter = std::make_unique<Converter>(format, spec_.freq, spec_.channels);
     if (!converter->Ok()) return false;
     std::lock_guard<std::mutex> hold(output.converter_lock);
@@ -142,12 +149,8 @@ class DeviceBackend final : public Backend {
     return true;
   }
 
-  void Close(Channel channel) override {
-    Reset(channel);
-    Output& output = outputs_[Index(channel)];
-    std::lock_guard<std::mutex> hold(output.converter_lock);
-    output.converter.reset();
-  }
+  // The converter stays for the next sound of the same format.
+  void Close(Channel channel) override { Reset(channel); }
 
   bool Write(Channel channel, const uint8_t* data, size_t bytes, int64_t id) override {
     Output& output = outputs_[Index(channel)];
