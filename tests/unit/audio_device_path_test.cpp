@@ -38,8 +38,15 @@ class Child {
  public:
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& extra,
         const std::string& output = "/dev/null", const std::string& errors = "/dev/null") {
+    // Ours, with `extra` in place of the variables it names.
     std::vector<std::string> environment;
-    for (char** entry = environ; *entry; ++entry) environment.push_back(*entry);
+    for (char** entry = environ; *entry; ++entry) {
+      std::string variable = *entry;
+      std::string name = variable.substr(0, variable.find('=') + 1);
+      bool replaced = false;
+      for (const auto& wanted : extra) replaced = replaced || wanted.rfind(name, 0) == 0;
+      if (!replaced) environment.push_back(variable);
+    }
     environment.insert(environment.end(), extra.begin(), extra.end());
     std::vector<char*> args, envs;
     for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
