@@ -159,8 +159,10 @@ void InteractiveMode() {
 }
 
 void StartProgram() {
-  platform::ClockInit(platform::window::PreferredBackendName() == "headless" ? platform::TimeMode::Virtual
-                                                                            : platform::TimeMode::Real);
+  // Headless, program time is virtual, unless sound goes to a real device,
+  // whose sound passes in real time.
+  bool virtual_time = platform::window::PreferredBackendName() == "headless" && !platform::audio::DeviceAsked();
+  platform::ClockInit(virtual_time ? platform::TimeMode::Virtual : platform::TimeMode::Real);
   platform::LogInit();
   speech::RecordStartFolder();
   InterpreterInit();

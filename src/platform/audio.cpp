@@ -23,8 +23,8 @@ const BackendDescriptor* const kBackends[] = {&kDeviceBackend, &kWavBackend, &kN
 constexpr int kMaximumRate = 384000;
 
 std::unique_ptr<Backend> g_backend;
-bool g_open = false;          // the main output is open
-Format g_format;              // its format, while open
+bool g_open[kChannels] = {};  // each output is open
+Format g_format[kChannels];   // its format, while open
 bool g_loop_playing = false;  // StartLoop was called and StopLoop not yet
 bool g_said_device_fallback = false;
 
@@ -105,43 +105,52 @@ std::string Init() {
   return g_backend->Name();
 }
 
+bool DeviceAsked() {
+  const char* setting = std::getenv("TESSEL_AUDIO");
+  return setting && std::string_view(setting) == "device";
+}
+
 void Shutdown() {
   if (!g_backend) return;
   StopLoop();
-  Close();
+  Close(Channel::Media);
+  Close(Channel::Main);
   g_backend.reset();
 }
 
 const char* BackendName() { return g_backend ? g_backend->Name() : ""; }
 
-bool Open(const Format& format) {
+bool Open(const Format& format, Channel channel) {
   Init();
-  Close();
+  Close(channel);
   if (!ValidFormat(format)) return false;
-  g_open = g_backend->Open(format);
-  if (g_open) g_format = format;
-  return g_open;
+  const int i = Index(channel);
+  g_open[i] = g_backend->Open(channel, format);
+  if (g_open[i]) g_format[i] = format;
+  return g_open[i];
 }
 
-void Close() {
-  if (!g_open) return;
-  g_backend->Close();
-  g_open = false;
+void Close(Channel channel) {
+  const int i = Index(channel);
+  if (!g_open[i]) return;
+  g_backend->Close(channel);
+  g_open[i] = false;
 }
 
-bool IsOpen() { return g_open; }
+bool IsOpen(Channel channel) { return g_open[Index(channel)]; }
 
-bool Write(const uint8_t* data, size_t bytes, int64_t id) {
-  if (!g_open || (!data && bytes > 0)) return false;
+bool Write(const uint8_t* data, size_t bytes, int64_t id, Channel channel) {
+  const int i = Index(channel);
+  if (!g_open[i] || (!data && bytes > 0)) return false;
   // A trailing part of a frame cannot be played; it is left out.
-  return g_backend->Write(data, bytes - bytes % FrameBytes(g_format), id);
+  return g_backend->Write(channel, data, bytes - bytes % FrameBytes(g_format[i]), id);
 }
 
-void Reset() {
-  if (g_open) g_backend->Reset();
+void Reset(Channel channel) {
+  if (g_open[Index(channel)]) g_backend->Reset(channel);
 }
 
-int Pending() { return g_open ? g_backend->Pending() : 0; }
+int Pending(Channel channel) { return g_open[Index(channel)] ? g_backend->Pending(channel) : 0; }
 
 void StartLoop(const uint8_t* pcm, size_t bytes, const Format& format) {
   Init();

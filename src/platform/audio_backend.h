@@ -18,15 +18,15 @@ class Backend {
   virtual ~Backend() = default;
   virtual const char* Name() const = 0;
 
-  // Opens the main output for `format` (a valid one); any previous output has
-  // been closed by the core.
-  virtual bool Open(const Format& format) = 0;
+  // Opens output `channel` for `format` (a valid one); any previous output
+  // of that channel has been closed by the core.
+  virtual bool Open(Channel channel, const Format& format) = 0;
   // Drops what is queued (posting its WaveDone events) and closes the output.
-  virtual void Close() = 0;
+  virtual void Close(Channel channel) = 0;
   // Queues whole frames of the open format; `bytes` may be 0.
-  virtual bool Write(const uint8_t* data, size_t bytes, int64_t id) = 0;
-  virtual void Reset() = 0;
-  virtual int Pending() = 0;
+  virtual bool Write(Channel channel, const uint8_t* data, size_t bytes, int64_t id) = 0;
+  virtual void Reset(Channel channel) = 0;
+  virtual int Pending(Channel channel) = 0;
 
   // The loop beside the main output; StartLoop is only called with no loop
   // playing, and `bytes` holds at least one whole frame.
@@ -45,6 +45,9 @@ struct BackendDescriptor {
 extern const BackendDescriptor kDeviceBackend;  // audio_sdl.cpp
 extern const BackendDescriptor kNullBackend;    // audio_null.cpp
 extern const BackendDescriptor kWavBackend;     // audio_null.cpp
+
+constexpr int kChannels = 2;  // Channel::Main and Channel::Media
+inline int Index(Channel channel) { return channel == Channel::Main ? 0 : 1; }
 
 // Bytes of one frame (one sample of every channel) of `format`.
 inline size_t FrameBytes(const Format& format) {

@@ -9,13 +9,6 @@ namespace {
 constexpr int64_t kMaximumGapUs = 2'000'000;
 constexpr size_t kHeaderBytes = 44;
 
-// The value of channel `channel` of frame `frame`, as a 16-bit signed sample.
-int SampleAt(const uint8_t* data, size_t frame, int channel, const Format& format) {
-  if (format.bits == 8) return (data[frame * format.channels + channel] - 128) * 256;
-  const uint8_t* bytes = data + (frame * format.channels + channel) * 2;
-  return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
-}
-
 void PutLittleEndian(uint8_t* out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -23,31 +16,6 @@ void PutLittleEndian(uint8_t* out, uint32_t value, int bytes) {
 int16_t Clamp16(int value) { return static_cast<int16_t>(std::clamp(value, -32768, 32767)); }
 
 }  // namespace
-
-std::vector<int16_t> ToCaptureSamples(const uint8_t* data, size_t bytes, const Format& format) {
-  size_t frame_bytes = static_cast<size_t>(format.channels) * static_cast<size_t>(format.bits / 8);
-  size_t frames = frame_bytes ? bytes / frame_bytes : 0;
-  if (frames == 0 || format.rate <= 0) return {};
-  std::vector<int> mono(frames);
-  for (size_t frame = 0; frame < frames; ++frame) {
-    int sum = 0;
-    for (int channel = 0; channel < format.channels; ++channel) sum += SampleAt(data, frame, channel, format);
-    mono[frame] = sum / format.channels;
-  }
-  const int64_t rate = format.rate;
-  size_t count = static_cast<size_t>((static_cast<int64_t>(frames) * kCaptureRate + rate / 2) / rate);
-  std::vector<int16_t> out(count);
-  for (size_t i = 0; i < count; ++i) {
-    // Position i * rate / kCaptureRate in the source, as whole and fraction.
-    int64_t position = static_cast<int64_t>(i) * rate;
-    size_t left = std::min(static_cast<size_t>(position / kCaptureRate), frames - 1);
-    size_t right = std::min(left + 1, frames - 1);
-    int64_t fraction = position % kCaptureRate;
-    int64_t value = mono[left] + (mono[right] - mono[left]) * fraction / kCaptureRate;
-    out[i] = static_cast<int16_t>(value);
-  }
-  return out;
-}
 
 int64_t CaptureSamplesIn(int64_t microseconds) {
   return microseconds <= 0 ? 0 : microseconds * kCaptureRate / 1'000'000;
@@ -65,67 +33,47 @@ std::unique_ptr<CaptureFile> CaptureFile::Create(const std::string& path) {
 CaptureFile::CaptureFile(Key, std::FILE* file) : file_(file) {}
 
 CaptureFile::~CaptureFile() {
-  if (!held_.empty()) WriteOut(held_.data(), held_.size());
+  WriteOut(held_.size());
   WriteHeader();
 }
 
-void CaptureFile::PlaceAt(int64_t time_us) {
-  if (end_us_ < 0) {
-    end_us_ = time_us;
-    return;
+int64_t CaptureFile::PositionOf(int64_t time_us) const { return CaptureSamplesIn(time_us) - cut_; }
+
+void CaptureFile::StartAfterSilence(int64_t time_us, int64_t silent_since_us) {
+  int64_t end = held_start_ + static_cast<int64_t>(held_.size());
+  int64_t kept = silent_since_us < 0 ? 0 : std::clamp<int64_t>(time_us - silent_since_us, 0, kMaximumGapUs);
+  int64_t wanted = end + CaptureSamplesIn(kept);
+  // Only silence is left out: the new sound never starts before the end.
+  cut_ = std::max<int64_t>(0, CaptureSamplesIn(time_us) - wanted);
+}
+
+void CaptureFile::Mix(int64_t position, const int16_t* samples, size_t count) {
+  if (count == 0) return;
+  if (position < held_start_) {
+    // Already written: only the part after it can still be added.
+    size_t late = static_cast<size_t>(std::min<int64_t>(held_start_ - position, static_cast<int64_t>(count)));
+    samples += late;
+    count -= late;
+    position = held_start_;
   }
-  if (time_us <= end_us_) return;
-  int64_t gap = time_us - end_us_;
-  if (!holding_) gap = std::min(gap, kMaximumGapUs);
-  AddSilence(static_cast<size_t>(CaptureSamplesIn(gap)));
-  end_us_ = time_us;
+  size_t at = static_cast<size_t>(position - held_start_);
+  if (held_.size() < at + count) held_.resize(at + count, 0);
+  for (size_t i = 0; i < count; ++i) held_[at + i] += samples[i];
 }
 
-void CaptureFile::Append(const int16_t* samples, size_t count, int64_t end_us) {
-  Add(samples, count);
-  end_us_ = std::max(end_us_, end_us);
+void CaptureFile::Commit(int64_t position) {
+  if (position <= held_start_) return;
+  WriteOut(static_cast<size_t>(std::min<int64_t>(position - held_start_, static_cast<int64_t>(held_.size()))));
 }
 
-void CaptureFile::BeginHold(int64_t time_us) {
-  PlaceAt(time_us);
-  holding_ = true;
-  hold_start_us_ = time_us;
-  held_.clear();
-}
-
-void CaptureFile::MixHeld(const std::vector<int16_t>& loop, int64_t end_us) {
-  if (!holding_) return;
-  size_t count = static_cast<size_t>(CaptureSamplesIn(end_us - hold_start_us_));
-  if (!loop.empty() && count > 0) {
-    if (held_.size() < count) held_.resize(count, 0);
-    for (size_t i = 0; i < count; ++i) held_[i] = Clamp16(held_[i] + loop[i % loop.size()]);
-  }
-  holding_ = false;
-  WriteOut(held_.data(), held_.size());
-  held_.clear();
-  held_.shrink_to_fit();
-  end_us_ = std::max(end_us_, end_us);
-}
-
-void CaptureFile::Add(const int16_t* samples, size_t count) {
-  if (holding_) {
-    held_.insert(held_.end(), samples, samples + count);
-  } else {
-    WriteOut(samples, count);
-  }
-}
-
-void CaptureFile::AddSilence(size_t count) {
-  std::vector<int16_t> silence(count, 0);
-  Add(silence.data(), silence.size());
-}
-
-void CaptureFile::WriteOut(const int16_t* samples, size_t count) {
+void CaptureFile::WriteOut(size_t count) {
   if (count == 0) return;
   std::vector<uint8_t> bytes(count * 2);
-  for (size_t i = 0; i < count; ++i) PutLittleEndian(&bytes[i * 2], static_cast<uint16_t>(samples[i]), 2);
+  for (size_t i = 0; i < count; ++i) PutLittleEndian(&bytes[i * 2], static_cast<uint16_t>(Clamp16(held_[i])), 2);
   std::fseek(file_.get(), 0, SEEK_END);
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size()) data_bytes_ += bytes.size();
+  held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(count));
+  held_start_ += static_cast<int64_t>(count);
   WriteHeader();
 }
 

@@ -1,29 +1,44 @@
-// The device output: one SDL2 audio device, opened once in 16-bit samples at
-// the device's own rate, fed by a callback from our queue. Each buffer is
-// converted to the device format (SDL_AudioStream) when it is written, so a
-// change of format needs no reopening. The callback runs on SDL's audio
-// thread: it hands the queued bytes to the device, posts WaveDone when a
-// buffer's last byte has gone, and mixes the loop in. The queue and the loop
-// are shared with it under the device lock.
+// The device output: one SDL2 audio device, opened once in 16-bit stereo at
+// the device's own rate, fed by a callback. Each output (main, media) has a
+// converter to the device format (audio_convert.h) and a queue of converted
+// frames with the marks where its buffers end; the callback mixes both
+// queues into the device buffer. The callback runs on SDL's audio thread:
+// the queues and marks are shared with it under the device lock.
+//
+// A buffer's WaveDone is posted at the callback after the one that handed
+// over its last frame: by then the device has played it, give or take one
+// device buffer. The converter keeps the last few milliseconds of a stream
+// back (its filter looks ahead); when a queue runs dry with a buffer still
+// unfinished, the callback ends the stream to get them, since silence
+// follows anyway. Lock order: an output's converter lock, then the device
+// lock; the callback holds the device lock and only tries the converter's.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/audio_backend.h"
+#include "platform/audio_convert.h"
 #include "platform/events.h"
 
 namespace platform::audio {
 namespace {
 
-// Device buffer in sample frames: small, so a reset silences the sound
-// within about 12 ms.
-constexpr Uint16 kDeviceFrames = 512;
+// Device buffer in sample frames for the back end SDL picked: small, so that
+// a reset silences the sound within a few milliseconds. PulseAudio keeps
+// about one such buffer in the server, ALSA two periods of it, PipeWire one
+// quantum.
+Uint16 DeviceFrames(std::string_view driver) {
+  if (driver == "pulseaudio") return 512;
+  return 256;  // alsa, pipewire, and any other
+}
 
 // Keeps SDL's audio subsystem up while a back end lives.
 class AudioSubsystem {
@@ -39,11 +54,6 @@ class AudioSubsystem {
  private:
   bool up_;
 };
-
-struct StreamDeleter {
-  void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
-};
-using StreamPtr = std::unique_ptr<SDL_AudioStream, StreamDeleter>;
 
 // Holds the device lock, which keeps the callback out, for one scope.
 class DeviceLock {
@@ -64,6 +74,29 @@ void PostDone(int64_t id) {
   PostEvent(event);
 }
 
+// Where a buffer ends in its output's frames.
+struct Mark {
+  int64_t id = 0;
+  int64_t end = 0;  // frames of the output up to the buffer's last one
+};
+
+// One output (main or media).
+struct Output {
+  // Program thread (under `converter_lock`; the callback only tries it):
+  std::mutex converter_lock;
+  std::unique_ptr<Converter> converter;  // of the format opened last
+  int64_t stream_start = 0;              // frames appended before the stream began
+  // Shared with the callback, under the device lock:
+  std::vector<int16_t> queue;            // converted frames not yet handed over
+  size_t read = 0;                       // samples of `queue` already handed over
+  int64_t appended = 0;                  // frames ever appended
+  int64_t handed = 0;                    // frames ever handed to the device
+  std::deque<Mark> marks;                // buffers not yet handed over whole
+  std::vector<int64_t> played;           // handed over whole: done at the next callback
+
+  size_t FramesQueued(int channels) const { return (queue.size() - read) / static_cast<size_t>(channels); }
+};
+
 class DeviceBackend final : public Backend {
  public:
   DeviceBackend() = default;
@@ -76,101 +109,121 @@ class DeviceBackend final : public Backend {
   // Opens the default device and starts it; false when there is none.
   bool Start() {
     if (!subsystem_.Up()) return false;
+    const char* driver = SDL_GetCurrentAudioDriver();
     SDL_AudioSpec wanted{};
     wanted.freq = 44100;
     wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = kDeviceFrames;
+    wanted.channels = 2;
+    wanted.samples = DeviceFrames(driver ? driver : "");
     wanted.callback = &DeviceBackend::Fill;
     wanted.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &spec_,
                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (device_ == 0) return false;
+    if (spec_.channels != 1 && spec_.channels != 2) {
+      // Any other layout: SDL converts our stereo to it.
+      SDL_CloseAudioDevice(device_);
+      device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &spec_, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+      if (device_ == 0) return false;
+    }
+    mix_.resize(static_cast<size_t>(spec_.samples) * spec_.channels);
     SDL_PauseAudioDevice(device_, 0);
     return true;
   }
 
   const char* Name() const override { return "device"; }
 
-  bool Open(const Format& format) override {
-    stream_ = NewStream(format);
-    return stream_ != nullptr;
-  }
-
-  void Close() override {
-    Reset();
-    stream_.reset();
-  }
-
-  bool Write(const uint8_t* data, size_t bytes, int64_t id) override {
-    DeviceBuffer buffer;
-    buffer.id = id;
-    if (!Convert(stream_.get(), data, bytes, buffer.data)) return false;
-    DeviceLock lock(device_);
-    queue_.push_back(std::move(buffer));
+  bool Open(Channel channel, const Format& format) override {
+    Output& output = outputs_[Index(channel)];
+    {
+      std::lock_guard<std::mutex> hold(output.converter_lock);
+      if (output.converter && output.converter->ConvertsFrom(format)) {
+        output.converter->Clear();
+        return true;
+      }
+    }
+    auto converter = std::make_unique<Converter>(format, spec_.freq, spec_.channels);
+    if (!converter->Ok()) return false;
+    std::lock_guard<std::mutex> hold(output.converter_lock);
+    output.converter = std::move(converter);
     return true;
   }
 
-  void Reset() override {
-    std::deque<DeviceBuffer> dropped;
+  // The converter stays for the next sound of the same format.
+  void Close(Channel channel) override { Reset(channel); }
+
+  bool Write(Channel channel, const uint8_t* data, size_t bytes, int64_t id) override {
+    Output& output = outputs_[Index(channel)];
+    std::lock_guard<std::mutex> hold(output.converter_lock);
+    if (!output.converter) return false;
+    Converter& converter = *output.converter;
+    std::vector<int16_t> converted;
     {
       DeviceLock lock(device_);
-      dropped.swap(queue_);
+      // Nothing of this output left to play: the stream is new.
+      if (converter.InputFrames() > 0 && output.marks.empty() && output.FramesQueued(spec_.channels) == 0) {
+        converter.End(converted);
+        Append(output, converted);
+        converted.clear();
+      }
+      if (converter.InputFrames() == 0) output.stream_start = output.appended;
     }
-    for (const DeviceBuffer& buffer : dropped) PostDone(buffer.id);
+    converter.Put(data, bytes, converted);
+    Mark mark;
+    mark.id = id;
+    mark.end = output.stream_start + converter.OutputFrames(converter.InputFrames());
+    DeviceLock lock(device_);
+    Append(output, converted);
+    output.marks.push_back(mark);
+    return true;
   }
 
-  int Pending() override {
+  void Reset(Channel channel) override {
+    Output& output = outputs_[Index(channel)];
+    std::lock_guard<std::mutex> hold(output.converter_lock);
+    if (output.converter) output.converter->Clear();
+    std::vector<int64_t> dropped;
+    {
+      DeviceLock lock(device_);
+      dropped.swap(output.played);
+      for (const Mark& mark : output.marks) dropped.push_back(mark.id);
+      output.marks.clear();
+      output.queue.clear();
+      output.read = 0;
+      output.appended = output.handed;
+    }
+    for (int64_t id : dropped) PostDone(id);
+  }
+
+  int Pending(Channel channel) override {
+    Output& output = outputs_[Index(channel)];
     DeviceLock lock(device_);
-    return static_cast<int>(queue_.size());
+    return static_cast<int>(output.marks.size() + output.played.size());
   }
 
   void StartLoop(const uint8_t* pcm, size_t bytes, const Format& format) override {
-    StreamPtr stream = NewStream(format);
-    std::vector<uint8_t> converted;
-    if (!stream || !Convert(stream.get(), pcm, bytes, converted)) return;
-    std::vector<Sint16> samples(converted.size() / sizeof(Sint16));
-    std::memcpy(samples.data(), converted.data(), samples.size() * sizeof(Sint16));
+    std::vector<int16_t> samples = ConvertAll(pcm, bytes, format, spec_.freq, spec_.channels);
     DeviceLock lock(device_);
     loop_.swap(samples);
     loop_position_ = 0;
   }
 
   void StopLoop() override {
-    std::vector<Sint16> stopped;
+    std::vector<int16_t> stopped;
     DeviceLock lock(device_);
     loop_.swap(stopped);
   }
 
  private:
-  struct DeviceBuffer {
-    int64_t id = 0;
-    std::vector<uint8_t> data;   // in the device format
-    size_t position = 0;         // bytes already handed to the device
-  };
-
-  // A converter from `format` to the device format; null on failure.
-  StreamPtr NewStream(const Format& format) const {
-    SDL_AudioFormat source = format.bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    return StreamPtr(SDL_NewAudioStream(source, static_cast<Uint8>(format.channels), format.rate,
-                                        spec_.format, spec_.channels, spec_.freq));
-  }
-
-  // Converts the whole of `data` through `stream` into `out`.
-  static bool Convert(SDL_AudioStream* stream, const uint8_t* data, size_t bytes, std::vector<uint8_t>& out) {
-    if (!stream) return false;
-    out.clear();
-    if (bytes == 0) return true;
-    if (bytes > static_cast<size_t>(SDL_MAX_SINT32)) return false;
-    bool ok = SDL_AudioStreamPut(stream, data, static_cast<int>(bytes)) == 0 && SDL_AudioStreamFlush(stream) == 0;
-    if (ok) {
-      out.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
-      int got = out.empty() ? 0 : SDL_AudioStreamGet(stream, out.data(), static_cast<int>(out.size()));
-      ok = got >= 0;
-      out.resize(ok ? static_cast<size_t>(got) : 0);
+  // Adds converted frames to an output's queue; the device lock is held.
+  void Append(Output& output, const std::vector<int16_t>& frames) {
+    if (frames.empty()) return;
+    if (output.read > 0 && output.read >= output.queue.size() / 2) {
+      output.queue.erase(output.queue.begin(), output.queue.begin() + static_cast<std::ptrdiff_t>(output.read));
+      output.read = 0;
     }
-    SDL_AudioStreamClear(stream);
-    return ok;
+    output.queue.insert(output.queue.end(), frames.begin(), frames.end());
+    output.appended += static_cast<int64_t>(frames.size() / static_cast<size_t>(spec_.channels));
   }
 
   // SDL's audio thread asks for `length` bytes; the device lock is held.
@@ -179,37 +232,63 @@ class DeviceBackend final : public Backend {
   }
 
   void FillLocked(Uint8* stream, size_t length) {
-    std::memset(stream, spec_.silence, length);
-    size_t filled = 0;
-    while (!queue_.empty()) {
-      DeviceBuffer& buffer = queue_.front();
-      size_t count = std::min(length - filled, buffer.data.size() - buffer.position);
-      std::memcpy(stream + filled, buffer.data.data() + buffer.position, count);
-      filled += count;
-      buffer.position += count;
-      if (buffer.position < buffer.data.size()) break;
-      PostDone(buffer.id);
-      queue_.pop_front();
+    const size_t channels = static_cast<size_t>(spec_.channels);
+    const size_t frames = length / (channels * sizeof(Sint16));
+    mix_.assign(frames * channels, 0);
+    for (Output& output : outputs_) MixOutput(output, frames);
+    if (!loop_.empty()) {
+      for (size_t i = 0; i < frames * channels; ++i) {
+        mix_[i] += loop_[loop_position_];
+        loop_position_ = (loop_position_ + 1) % loop_.size();
+      }
     }
-    if (loop_.empty()) return;
-    for (size_t offset = 0; offset + sizeof(Sint16) <= length; offset += sizeof(Sint16)) {
-      Sint16 sample;
-      std::memcpy(&sample, stream + offset, sizeof sample);
-      int mixed = std::clamp(sample + loop_[loop_position_], -32768, 32767);
-      sample = static_cast<Sint16>(mixed);
-      std::memcpy(stream + offset, &sample, sizeof sample);
-      loop_position_ = (loop_position_ + 1) % loop_.size();
+    std::memset(stream, 0, length);
+    for (size_t i = 0; i < frames * channels; ++i) {
+      Sint16 sample = static_cast<Sint16>(std::clamp(mix_[i], -32768, 32767));
+      std::memcpy(stream + i * sizeof sample, &sample, sizeof sample);
+    }
+  }
+
+  // Adds up to `frames` frames of `output` to the mix and posts what was
+  // played; the device lock is held.
+  void MixOutput(Output& output, size_t frames) {
+    for (int64_t id : output.played) PostDone(id);
+    output.played.clear();
+    const size_t channels = static_cast<size_t>(spec_.channels);
+    // A buffer is unfinished but its end is still in the converter: the
+    // stream is ended to get it.
+    if (output.FramesQueued(spec_.channels) < frames && !output.marks.empty() &&
+        output.marks.back().end > output.appended) {
+      std::unique_lock<std::mutex> hold(output.converter_lock, std::try_to_lock);
+      if (hold.owns_lock() && output.converter) {
+        std::vector<int16_t> rest;
+        output.converter->End(rest);
+        Append(output, rest);
+      }
+    }
+    size_t count = std::min(frames, output.FramesQueued(spec_.channels));
+    const int16_t* from = output.queue.data() + output.read;
+    for (size_t i = 0; i < count * channels; ++i) mix_[i] += from[i];
+    output.read += count * channels;
+    output.handed += static_cast<int64_t>(count);
+    while (!output.marks.empty() && output.marks.front().end <= output.handed) {
+      output.played.push_back(output.marks.front().id);
+      output.marks.pop_front();
+    }
+    if (output.read == output.queue.size()) {
+      output.queue.clear();
+      output.read = 0;
     }
   }
 
   AudioSubsystem subsystem_;      // first in, last out
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_{};          // what the device was opened with
-  StreamPtr stream_;              // converter of the open format (program thread only)
+  Output outputs_[kChannels];
   // Shared with the callback, under the device lock:
-  std::deque<DeviceBuffer> queue_;
-  std::vector<Sint16> loop_;      // the loop in the device format
+  std::vector<int16_t> loop_;     // the loop in the device format
   size_t loop_position_ = 0;
+  std::vector<int> mix_;          // the callback's sum of the outputs
 };
 
 std::unique_ptr<Backend> CreateDevice(const std::string&) {

@@ -194,6 +194,10 @@ struct Device {
   int64_t heard_from = 0;   // frame at which the current playing started
 };
 
+// Media sound goes out through the audio layer's media output, beside (mixed
+// with) the WAV player's.
+constexpr audio::Channel kChannel = audio::Channel::Media;
+
 // Sound is queued at most this far ahead of what has been heard.
 constexpr int kBuffersAhead = 6;
 constexpr int kBufferMs = 250;
@@ -201,7 +205,6 @@ constexpr int kBufferMs = 250;
 struct Media {
   std::vector<std::unique_ptr<Device>> devices;
   Device* playing = nullptr;   // the device that owns the output
-  uint64_t generation = 0;
   int64_t next_id = kFirstBufferId;
   std::deque<int64_t> queued;  // frames of each buffer queued for `playing`, oldest first
 };
@@ -233,7 +236,7 @@ int64_t Milliseconds(const Device& device, int64_t frames) {
 int64_t FramesAhead() {
   Media& m = M();
   if (!m.playing) return 0;
-  size_t pending = static_cast<size_t>(audio::Pending());
+  size_t pending = static_cast<size_t>(audio::Pending(kChannel));
   while (m.queued.size() > pending) m.queued.pop_front();
   int64_t frames = 0;
   for (int64_t count : m.queued) frames += count;
@@ -249,7 +252,7 @@ void TopUp() {
   const int channels = device->decoder->Channels();
   const size_t frames_per_buffer = static_cast<size_t>(std::max(1, rate * kBufferMs / 1000));
   std::vector<int16_t> samples(frames_per_buffer * static_cast<size_t>(channels));
-  while (audio::Pending() < kBuffersAhead && device->position < device->end) {
+  while (audio::Pending(kChannel) < kBuffersAhead && device->position < device->end) {
     size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(frames_per_buffer),
                                                         device->end - device->position));
     size_t got = device->decoder->Read(samples.data(), want);
@@ -260,12 +263,12 @@ void TopUp() {
     device->position += static_cast<int64_t>(got);
     m.queued.push_back(static_cast<int64_t>(got));
     audio::Write(reinterpret_cast<const uint8_t*>(samples.data()), got * static_cast<size_t>(channels) * 2,
-                 m.next_id++);
+                 m.next_id++, kChannel);
   }
-  if (device->position >= device->end && audio::Pending() == 0) {
+  if (device->position >= device->end && audio::Pending(kChannel) == 0) {
     device->mode = Mode::Stopped;
     m.playing = nullptr;
-    audio::Close();
+    audio::Close(kChannel);
   }
 }
 
@@ -276,9 +279,8 @@ bool TakeOutput(Device& device) {
   format.rate = device.decoder->Rate();
   format.bits = 16;
   format.channels = device.decoder->Channels();
-  ++m.generation;
   m.queued.clear();
-  if (!audio::Open(format)) return false;
+  if (!audio::Open(format, kChannel)) return false;
   m.playing = &device;
   return true;
 }
@@ -286,8 +288,8 @@ bool TakeOutput(Device& device) {
 void StopDevice(Device& device) {
   Media& m = M();
   if (m.playing == &device) {
-    audio::Reset();
-    audio::Close();
+    audio::Reset(kChannel);
+    audio::Close(kChannel);
     m.playing = nullptr;
   }
   device.mode = Mode::Stopped;
@@ -485,15 +487,6 @@ int SendCommand(const std::string& command, std::string& answer) {
   if (verb == "SET" || verb == "SEEK") return 0;  // time formats and seeking keep the defaults
   return kUnrecognizedCommand;
 }
-
-void ReleaseOutput() {
-  Media& m = M();
-  if (!m.playing) return;
-  m.playing->mode = Mode::Stopped;
-  m.playing = nullptr;
-}
-
-uint64_t OutputGeneration() { return M().generation; }
 
 bool HandleBufferDone(int64_t buffer_id) {
   if (buffer_id < kFirstBufferId) return false;

@@ -13,8 +13,9 @@
 //   close DEVICE | close all              closes
 // Files: what libsndfile reads (WAV, FLAC, Ogg, MP3 ...), loaded at run time;
 // without it, plain PCM WAV files only. Sound goes out through the audio
-// layer's one main output, so a sound played by the WAV player stops the
-// media sound, and the other way round.
+// layer's media output, heard together with the WAV player's sounds: speech
+// and keys do not stop it. One device plays at a time: playing another stops
+// the one playing.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -36,11 +37,6 @@ constexpr int kOutOfRange = 282;
 // none or on error). Returns 0 or an MCI error code.
 int SendCommand(const std::string& command, std::string& answer);
 
-// The WAV player is about to take the wave output: every media sound stops.
-void ReleaseOutput();
-// Counts the times the media layer has opened the wave output, so the WAV
-// player can tell that its device was taken.
-uint64_t OutputGeneration();
 // A buffer-done message of the wave output. Returns true when the buffer was
 // one of ours (more sound is then queued).
 bool HandleBufferDone(int64_t buffer_id);

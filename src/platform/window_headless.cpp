@@ -42,7 +42,12 @@ class HeadlessBackend final : public Backend {
     // Nothing will ever happen: let a little time pass so loops that poll
     // still see the clock move.
     if (target < 0) target = now + 10;
-    AdvanceTo(target);
+    if (ClockMode() == TimeMode::Real) {
+      // Program time is real (sound goes to a device): wait for it.
+      WaitPosted(target - now);
+    } else {
+      AdvanceTo(target);
+    }
     Pump();
   }
 

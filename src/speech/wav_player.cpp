@@ -40,7 +40,6 @@ struct Player {
   int in_flight = 0;              // buffers written and not yet returned
   int next_slot = 0;              // index of the next slot to try (0..3)
   bool device_open = false;
-  uint64_t media_generation = 0;  // the media layer's count when we opened
   platform::audio::Format format; // the format the device was opened with
   Slot slots[kOutputBuffers];
   uint8_t read_buffer[kPieceBytes];  // file data is read into it
@@ -80,13 +79,6 @@ bool KeyWaiting() { return console::KeyPressed(); }
 
 // --- the device ----------------------------------------------------------------
 
-// The media layer opened the wave output since we did: our device is gone
-// (its buffers came back through the done path when it was taken).
-bool DeviceTaken() {
-  Player& p = P();
-  return p.device_open && platform::media::OutputGeneration() != p.media_generation;
-}
-
 void ForgetDevice() {
   Player& p = P();
   p.device_open = false;
@@ -111,10 +103,8 @@ void OnWaveDone(int64_t id) {
 int OpenDevice(const platform::audio::Format& format) {
   Player& p = P();
   console::SetWaveDoneHandler(OnWaveDone);
-  platform::media::ReleaseOutput();
   if (!platform::audio::Open(format)) return kDeviceError;
   p.device_open = true;
-  p.media_generation = platform::media::OutputGeneration();
   p.format = format;
   return 0;
 }
@@ -276,7 +266,6 @@ int PlayPcm(const uint8_t* data, size_t length, int rate, int channels, int bits
   format.channels = channels;
   format.bits = (p.compression && channels == 1 && bits == 16) ? 8 : bits;
 
-  if (DeviceTaken()) ForgetDevice();
   if (p.device_open && !SameFormat(format, p.format)) {
     while (WavBusy()) console::WaitMessage();
   }
@@ -293,7 +282,6 @@ int PlayPcm(const uint8_t* data, size_t length, int rate, int channels, int bits
         return 0;
       }
       console::WaitMessage(10);
-      if (DeviceTaken()) return 0;
     }
     size_t piece = std::min(limit, length - done);
     QueuePiece(data + done, piece, bits);
@@ -305,7 +293,6 @@ int PlayPcm(const uint8_t* data, size_t length, int rate, int channels, int bits
 bool WavBusy() {
   Player& p = P();
   console::PumpMessages();
-  if (DeviceTaken()) ForgetDevice();
   if ((p.interruptible && KeyWaiting()) || p.in_flight == 0) WavStop();
   return p.in_flight > 0;
 }
@@ -313,10 +300,6 @@ bool WavBusy() {
 void WavStop() {
   Player& p = P();
   if (!p.device_open) return;
-  if (DeviceTaken()) {
-    ForgetDevice();
-    return;
-  }
   if (p.in_flight > 0) platform::audio::Reset();
   console::PumpMessages();
   platform::audio::Close();
