@@ -6,6 +6,10 @@
 // buffer's last byte has gone, and mixes the loop in. The queue and the loop
 // are shared with it under the device lock.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +24,9 @@
 
 namespace platform::audio {
 namespace {
+
+// Why the device could not be opened (SDL's words); empty when it was.
+std::string g_device_failure;
 
 // Device buffer in sample frames: small, so a reset silences the sound
 // within about 12 ms.
@@ -213,12 +220,31 @@ class DeviceBackend final : public Backend {
 };
 
 std::unique_ptr<Backend> CreateDevice(const std::string&) {
+  // The sound libraries under SDL print their own complaints on standard
+  // error while they look for a device: they are kept quiet here, and the
+  // audio core says once, in one line, what it means for the user.
+  std::fflush(stderr);
+  int saved = dup(STDERR_FILENO);
+  int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (saved >= 0 && quiet >= 0) dup2(quiet, STDERR_FILENO);
   auto backend = std::make_unique<DeviceBackend>();
-  if (!backend->Start()) return nullptr;
+  if (!backend->Start()) {
+    g_device_failure = SDL_GetError();
+    if (g_device_failure.empty()) g_device_failure = "nenhum dispositivo";
+    backend.reset();
+  }
+  std::fflush(stderr);
+  if (saved >= 0) {
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  }
+  if (quiet >= 0) close(quiet);
   return backend;
 }
 
 }  // namespace
+
+const std::string& DeviceFailure() { return g_device_failure; }
 
 const BackendDescriptor kDeviceBackend = {"device", "the sound card, through SDL2", CreateDevice};
 
