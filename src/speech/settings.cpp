@@ -2,6 +2,7 @@
 #include "speech/settings.h"
 
 #include "platform/files.h"
+#include "platform/lifecycle.h"
 #include "platform/settings.h"
 #include "platform/text.h"
 
@@ -94,9 +95,13 @@ std::string VoiceFolderSetting(const std::string& key, const std::string& defaul
 #ifdef TESSEL_BUILT_VOICE_DIR
   std::string built_in = std::string(TESSEL_BUILT_VOICE_DIR) + "/" + subfolder;
   if (platform::files::IsDirectory(built_in)) return built_in;
-#else
-  (void)subfolder;
 #endif
+  // An installed program: its voice is in share/tessel/voice beside bin/.
+  std::string program_folder = platform::ProgramFolder();
+  if (!program_folder.empty()) {
+    std::string installed = program_folder + "/../share/tessel/voice/" + subfolder;
+    if (platform::files::IsDirectory(installed)) return installed;
+  }
   return default_folder;
 }
 
