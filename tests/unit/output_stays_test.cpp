@@ -29,7 +29,7 @@ TEST(OutputStays, HeadlessRowsGoToStandardOutputWithoutScreenFile) {
   environment.push_back("TESSEL_SCREEN=" + dir + "/screen.txt");
   ASSERT_EQ(test_support::RunProgram({dir + "/job.cmd"}, environment, dir, output), 0);
   EXPECT_EQ(output, "");
-  EXPECT_EQ(folder.Read("screen.txt").substr(0, 24), "Primeira linha\nS\xC3\xA9tima\nsem");
+  EXPECT_EQ(folder.Read("screen.txt").substr(0, 34), "Primeira linha\nS\xC3\xA9tima\nsem quebra\n");
 }
 
 TEST(OutputStays, TerminalLeavesItsLastScreenInTheScrollback) {
