@@ -11,13 +11,15 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/voice/letras ${CMAKE_BINARY_DIR}/voice/dif
         DESTINATION ${CMAKE_INSTALL_DATADIR}/tessel/voice)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/tessel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# The settings file: never over one the user has. In the .deb it is always
-# packed, as a configuration file, which dpkg keeps as the user left it.
+# The settings file: never over one the user has. In the .deb (made in
+# CPack's staging folder) it is always packed, as a configuration file,
+# which dpkg keeps as the user left it.
 set(TESSEL_DEFAULT_INI ${PROJECT_SOURCE_DIR}/data/install/MIRANE.INI)
 install(CODE "
-  set(ini \"\$ENV{DESTDIR}/etc/mirane/MIRANE.INI\")
-  if(EXISTS \"\${ini}\" AND NOT \"\$ENV{DESTDIR}\" MATCHES \"_CPack_Packages\")
-    message(STATUS \"Kept: \${ini}\")
+  if(\"\${CMAKE_INSTALL_PREFIX}\" MATCHES \"_CPack_Packages\")
+    file(INSTALL \"${TESSEL_DEFAULT_INI}\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/../etc/mirane\")
+  elseif(EXISTS \"\$ENV{DESTDIR}/etc/mirane/MIRANE.INI\")
+    message(STATUS \"Kept: \$ENV{DESTDIR}/etc/mirane/MIRANE.INI\")
   else()
     file(INSTALL \"${TESSEL_DEFAULT_INI}\" DESTINATION /etc/mirane)
   endif()")
@@ -32,6 +34,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/install/conffiles)
 include(CPack)
