@@ -444,6 +444,12 @@ bool CmdFim(const std::string& arguments) {
 // DESVIA @label | DESVIA operand | DESVIA SCRIPT file [@label | operand]
 bool CmdDesvia(const std::string& arguments) {
   if (arguments.empty()) return false;
+  static std::string label;  // kept, so a loop's jump does not allocate
+  if (arguments[0] == '@') {  // the common case, read without a copy
+    if (arguments.find(' ') != std::string::npos) return false;
+    label.assign(arguments, 1);
+    return FindLabel(label);
+  }
   std::string rest = arguments;
   bool result = false;
   if (StartsWithWord(rest, "SCRIPT")) {
@@ -457,11 +463,9 @@ bool CmdDesvia(const std::string& arguments) {
   }
   if (!rest.empty() && rest[0] == '@') {
     if (rest.find(' ') != std::string::npos) return result;
-    static std::string label;  // kept, so a loop's jump does not allocate
     label.assign(rest, 1);
     return FindLabel(label);
   }
-  std::string label;
   std::string after = rest;
   if (ReadOperand(after, label) && after.empty()) return FindLabel(label);
   return result;
