@@ -98,6 +98,8 @@ int CompareDigits(std::string_view a, std::string_view b) {
   return a.compare(b);
 }
 
+bool OrderHolds(Operator op, int order);
+
 // The comparison of a and b by one of the operators other than EM.
 bool Compare(Operator op, std::string_view a, std::string_view b) {
   switch (op) {
@@ -112,6 +114,11 @@ bool Compare(Operator op, std::string_view a, std::string_view b) {
     order = CompareDigits(a, b);
   else
     order = ComparisonKey(a).Compare(ComparisonKey(b));
+  return OrderHolds(op, order);
+}
+
+// Whether an ordering operator holds for the order of a and b.
+bool OrderHolds(Operator op, int order) {
   switch (op) {
     case Operator::Equal: return order == 0;
     case Operator::Different: return order != 0;
@@ -285,20 +292,41 @@ bool ReadLabel(const std::string& arguments, std::string& label) {
 // The operand at the start of `rest` when it is a plain one: a letter
 // variable or a number text, read without copying; the blanks after it are
 // skipped. False (and `rest` unchanged) for every other operand.
-bool ReadPlainOperand(std::string_view& rest, std::string_view& value) {
+bool ReadPlainOperand(std::string_view& rest, std::string_view& value, int& slot) {
   if (rest.empty()) return false;
   char c = rest[0];
   size_t end = 1;
+  slot = 0;
   if (c == '-' || (c >= '0' && c <= '9')) {
     while (end < rest.size() && rest[end] >= '0' && rest[end] <= '9') ++end;
     value = rest.substr(0, end);
   } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
-    value = Variable(c >= 'a' ? c - 32 : c);
+    slot = c >= 'a' ? c - 32 : c;
+    value = Variable(slot);
   } else {
     return false;
   }
   while (end < rest.size() && rest[end] == ' ') ++end;
   rest.remove_prefix(end);
+  return true;
+}
+
+// The number a plain operand's text stands for in comparisons, when the
+// text is digits only: a variable holding a number's text that is not
+// negative (its kept integer), or a number of up to 18 digits as written.
+bool DigitsNumber(std::string_view text, int slot, int64_t& number) {
+  if (slot != 0) {
+    int32_t value = 0;
+    if (!VariableNumberText(slot, value) || value < 0) return false;
+    number = value;
+    return true;
+  }
+  if (text.empty() || text.size() > 18) return false;
+  number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
   return true;
 }
 
@@ -312,7 +340,8 @@ bool EvaluatePlainCondition(const std::string& text, Condition& condition) {
   rest.remove_prefix(start);
   if (rest[0] == 'N' || rest[0] == 'n') return false;  // maybe NÃO
   std::string_view a, b;
-  if (!ReadPlainOperand(rest, a) || rest.empty()) return false;
+  int slot_a = 0, slot_b = 0;
+  if (!ReadPlainOperand(rest, a, slot_a) || rest.empty()) return false;
   Operator op = Operator::Equal;
   size_t length = 0;
   if (!FindOperator(rest, op, length) || op == Operator::In) return false;
@@ -320,8 +349,14 @@ bool EvaluatePlainCondition(const std::string& text, Condition& condition) {
   size_t after = rest.find_first_not_of(' ');
   if (after == std::string_view::npos) return false;
   rest.remove_prefix(after);
-  if (!ReadPlainOperand(rest, b)) return false;
-  condition.value = Compare(op, a, b);
+  if (!ReadPlainOperand(rest, b, slot_b)) return false;
+  int64_t x = 0, y = 0;
+  bool ordering = op != Operator::Identical && op != Operator::Contains && op != Operator::BeginsWith &&
+                  op != Operator::EndsWith;
+  if (ordering && DigitsNumber(a, slot_a, x) && DigitsNumber(b, slot_b, y))
+    condition.value = OrderHolds(op, x < y ? -1 : x > y ? 1 : 0);  // digit texts compare as numbers
+  else
+    condition.value = Compare(op, a, b);
   size_t first = 0, last = rest.size();
   while (first < last && static_cast<unsigned char>(rest[first]) <= 32) ++first;
   while (last > first && static_cast<unsigned char>(rest[last - 1]) <= 32) --last;

@@ -44,6 +44,8 @@ struct StoredLine {
   mutable uint32_t resolved_for = 0;
 };
 
+const std::string kEmpty;
+
 struct Interpreter {
   // lines[0] is line 1. Shared so that a command that loads another script
   // (DESVIA SCRIPT) does not pull the running line from under itself.
@@ -53,7 +55,9 @@ struct Interpreter {
   bool quiet_end = false;
   bool error = false;
   bool debug = false;
-  std::string current_word;
+  // The word of the line running or run last; it points into a stored line
+  // and goes back to kEmpty whenever that line may go away.
+  const std::string* current_word = &kEmpty;
   int call_depth = 0;
   int call_stack[kMaxCallDepth] = {};
   Build build = Build::Tessel;
@@ -72,7 +76,6 @@ uint32_t DispatchKey() {
   return CommandTableGeneration() * 2 + (g_interpreter.build == Build::Ensaio ? 1 : 0);
 }
 
-const std::string kEmpty;
 
 
 std::string AsciiUpper(std::string text) {
@@ -162,7 +165,7 @@ bool DispatchPrepared(const std::string& word, const std::string& lookup, const 
 bool ExecuteStored(const StoredLine& line) {
   if (line.kind != LineKind::Command) return true;
   Interpreter& in = I();
-  in.current_word = line.word;
+  in.current_word = &line.word;
   uint32_t key = DispatchKey();
   if (line.resolved_for != key) {
     line.handler = FindCommand(line.lookup);
@@ -209,6 +212,7 @@ bool LoadScript(const std::string& name) {
     start = end + 1;
     if (contents[end] == '\r' && start < contents.size() && contents[start] == '\n') ++start;
   }
+  I().current_word = &kEmpty;
   I().lines = std::move(lines);
   ++g_loads;
   return true;
@@ -258,11 +262,12 @@ RunResult RunScript(const std::string& name, const std::string& label) {
   in.program_counter = 1;
   in.error = false;
   in.stop = false;
-  in.current_word.clear();
+  in.current_word = &kEmpty;
   in.call_depth = 0;
   data::ResetIoStatus();
   auto no_lines = std::make_shared<const std::vector<StoredLine>>();
   if (!label.empty() && !FindLabel(label)) {
+    in.current_word = &kEmpty;
     in.lines = no_lines;
     return {kRunNoLabel, 0};
   }
@@ -274,11 +279,15 @@ RunResult RunScript(const std::string& name, const std::string& label) {
     // A loop that neither writes nor waits still lets the window breathe, so
     // Ctrl+Break and the close box can always end it.
     if ((++lines_run & 4095) == 0) console::PumpMessages();
-    if (holder != in.lines) holder = in.lines;
+    if (holder != in.lines) {
+      in.current_word = &kEmpty;
+      holder = in.lines;
+    }
     const StoredLine& line = (*holder)[in.program_counter - 1];
     if (line.kind == LineKind::Command) ExecuteStored(line);
     if (!in.stop && !in.error) ++in.program_counter;
   }
+  in.current_word = &kEmpty;
   in.lines = no_lines;
   return {in.error ? kRunFailed : kRunEnded, in.program_counter};
 }
@@ -296,7 +305,10 @@ const StoredLine& ParsedLine(const std::string& text) {
   if (last && last->first == text) return last->second;
   auto found = cache.find(text);
   if (found == cache.end()) {
-    if (cache.size() >= 512 && g_running_single_lines == 0) cache.clear();
+    if (cache.size() >= 512 && g_running_single_lines == 0) {
+      I().current_word = &kEmpty;
+      cache.clear();
+    }
     found = cache.emplace(text, MakeStoredLine(text)).first;
   }
   last = &*found;
@@ -379,7 +391,7 @@ void RequestStop(bool quiet) {
 void ClearStop() { I().stop = false; }
 bool QuietEnd() { return I().quiet_end; }
 bool ErrorFlag() { return I().error; }
-const std::string& CurrentCommandWord() { return I().current_word; }
+const std::string& CurrentCommandWord() { return *I().current_word; }
 bool DebugEnabled() { return I().debug; }
 
 int CallDepth() { return I().call_depth; }
