@@ -33,6 +33,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beside the libraries found by dpkg-shlibdeps: libsndfile, which the sound
+# files layer loads at run time, and a monospace font for the window.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1, fonts-dejavu-core")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/install/conffiles)
 include(CPack)
