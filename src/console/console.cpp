@@ -19,6 +19,7 @@
 
 #include "console/bmp.h"
 #include "console/keyboard.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -208,6 +209,13 @@ void WriteScreenFile() {
   std::fclose(file);
 }
 
+// The title as the window shows it: with a note when speech cannot be heard.
+std::string ShownTitle(const std::string& title) {
+  const std::string& note = platform::audio::NoDeviceNote();
+  if (note.empty()) return title;
+  return title.empty() ? note : title + " (" + note + ")";
+}
+
 void RegisterExit() {
   State& s = S();
   if (s.exit_registered) return;
@@ -238,6 +246,7 @@ void FlushSpan(Span& span) {
 void NewLine(Span& span) {
   State& s = S();
   FlushSpan(span);
+  if (s.backend) s.backend->RowCompleted(MakeFrame(), s.row);
   if (s.row < kRows - 1) {
     ++s.row;
     return;
@@ -263,10 +272,13 @@ void EnsureWindow() {
   s.column = s.row = 0;
   s.created = true;
   RegisterExit();
+  // The sound output is chosen now, so a title can say at once when speech
+  // cannot be heard.
+  platform::audio::Init();
   using platform::window::ShowMode;
   s.backend = platform::window::CreateBackend(s.font, s.maximise ? ShowMode::Maximised : ShowMode::Normal);
   s.backend->SetMagnifier(s.magnification);
-  if (!s.title.empty()) s.backend->SetTitle(s.title);
+  if (!s.title.empty()) s.backend->SetTitle(ShownTitle(s.title));
   Repaint(0, kColumns, 0, kRows);
   SetBrailleMode(s.braille_mode);
 }
@@ -392,7 +404,7 @@ void SetTitle(const std::string& title) {
   State& s = S();
   s.title = title.substr(0, 79);
   platform::LogEvent("title", s.title);
-  if (s.backend) s.backend->SetTitle(s.title);
+  if (s.backend) s.backend->SetTitle(ShownTitle(s.title));
 }
 
 const std::string& Title() { return S().title; }

@@ -171,6 +171,7 @@ class CommandIndex {
 };
 
 CommandFilter g_filter = nullptr;
+uint32_t g_generation = 1;
 
 }  // namespace
 
@@ -183,7 +184,12 @@ CommandHandler FindCommand(const std::string& word) {
   return found->handler;
 }
 
-void SetCommandFilter(CommandFilter filter) { g_filter = filter; }
+void SetCommandFilter(CommandFilter filter) {
+  g_filter = filter;
+  ++g_generation;
+}
+
+uint32_t CommandTableGeneration() { return g_generation; }
 
 const Command* CommandTable(int& count) {
   count = kCommandCount;

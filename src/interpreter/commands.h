@@ -7,6 +7,7 @@
 // success or failure; a handler that fails for a reason the user must hear
 // writes and speaks its own message first.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace interp {
@@ -21,6 +22,10 @@ struct Command {
 // The handler of an upper-cased word, or null when it is not a command of
 // this build.
 CommandHandler FindCommand(const std::string& word);
+
+// Changes whenever what FindCommand answers may change (a new filter), so a
+// caller may keep its answers until then.
+uint32_t CommandTableGeneration();
 
 // All entries in lookup order (tests).
 const Command* CommandTable(int& count);

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/lists.h"
 #include "interpreter/interpreter.h"
@@ -31,14 +32,14 @@ enum class Operator {
 };
 
 // True for a text of the digits 0-9 only (the empty text too).
-bool AllDigits(const std::string& text) {
+bool AllDigits(std::string_view text) {
   for (char c : text)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
 // True when UpperCasePt would change the text.
-bool HasLowerCase(const std::string& text) {
+bool HasLowerCase(std::string_view text) {
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
     if ((byte >= 'a' && byte <= 'z') || byte >= 224) return true;
@@ -52,7 +53,7 @@ bool HasLowerCase(const std::string& text) {
 // copying when the text is already its own key.
 class ComparisonKey {
  public:
-  explicit ComparisonKey(const std::string& text) {
+  explicit ComparisonKey(std::string_view text) {
     if (AllDigits(text)) {
       size_t width = text.empty() ? kWidth - 1 : kWidth;
       size_t kept = text.size() < width ? text.size() : width;
@@ -60,7 +61,7 @@ class ComparisonKey {
       std::memcpy(digits_ + width - kept, text.data() + text.size() - kept, kept);
       view_ = std::string_view(digits_, width);
     } else if (HasLowerCase(text)) {
-      upper_ = speech::UpperCasePt(text);
+      upper_ = speech::UpperCasePt(std::string(text));
       view_ = upper_;
     } else {
       view_ = text;
@@ -81,14 +82,26 @@ class ComparisonKey {
 
 // a ends with b where b first occurs: the first occurrence of b in a
 // begins at length(a) - length(b).
-bool EndsAtFirstOccurrence(const std::string& a, const std::string& b) {
+bool EndsAtFirstOccurrence(std::string_view a, std::string_view b) {
   if (b.empty()) return false;
   size_t found = a.find(b);
   return found != std::string::npos && found == a.size() - b.size();
 }
 
+// The order of two texts of 1 to 21 digits by their comparison keys: the
+// digits as a number.
+int CompareDigits(std::string_view a, std::string_view b) {
+  size_t i = a.find_first_not_of('0'), j = b.find_first_not_of('0');
+  a.remove_prefix(i == std::string_view::npos ? a.size() : i);
+  b.remove_prefix(j == std::string_view::npos ? b.size() : j);
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  return a.compare(b);
+}
+
+bool OrderHolds(Operator op, int order);
+
 // The comparison of a and b by one of the operators other than EM.
-bool Compare(Operator op, const std::string& a, const std::string& b) {
+bool Compare(Operator op, std::string_view a, std::string_view b) {
   switch (op) {
     case Operator::Identical: return a == b;
     case Operator::Contains: return !b.empty() && a.find(b) != std::string::npos;
@@ -96,7 +109,16 @@ bool Compare(Operator op, const std::string& a, const std::string& b) {
     case Operator::EndsWith: return EndsAtFirstOccurrence(a, b);
     default: break;
   }
-  int order = ComparisonKey(a).Compare(ComparisonKey(b));
+  int order = 0;
+  if (!a.empty() && !b.empty() && a.size() <= 21 && b.size() <= 21 && AllDigits(a) && AllDigits(b))
+    order = CompareDigits(a, b);
+  else
+    order = ComparisonKey(a).Compare(ComparisonKey(b));
+  return OrderHolds(op, order);
+}
+
+// Whether an ordering operator holds for the order of a and b.
+bool OrderHolds(Operator op, int order) {
   switch (op) {
     case Operator::Equal: return order == 0;
     case Operator::Different: return order != 0;
@@ -119,7 +141,7 @@ bool InList(const std::string& a, const std::vector<std::string>& items) {
 // Reads the operator at the start of `rest`, trying ">=", "<=", "==", "<>",
 // "*=*", "=*", "*=", "EM" (either case), "=", "<", ">" in this order; false
 // when there is none. `length` is the operator's number of characters.
-bool FindOperator(const std::string& rest, Operator& op, size_t& length) {
+bool FindOperator(std::string_view rest, Operator& op, size_t& length) {
   auto at = [&rest](size_t i) { return i < rest.size() ? rest[i] : '\0'; };
   length = 2;
   switch (at(0)) {
@@ -151,6 +173,7 @@ bool FindOperator(const std::string& rest, Operator& op, size_t& length) {
 
 // True when `text`, upper-cased, is `word`.
 bool IsWord(const std::string& text, const char* word) {
+  if (text == word) return true;
   return text.size() == std::char_traits<char>::length(word) && StartsWithWord(text, word);
 }
 
@@ -159,14 +182,6 @@ bool IsWord(const std::string& text, const char* word) {
 // True when `text` begins with `prefix`, exactly.
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
-
-// The text after the first word of stored line n, trimmed like a command's
-// arguments.
-std::string ArgumentsOfLine(int n) {
-  const std::string& line = Line(n);
-  size_t blank = line.find(' ');
-  return blank == std::string::npos ? std::string() : TrimControls(line.substr(blank + 1));
 }
 
 // Moves the program counter to the first line after it whose canonical form
@@ -196,7 +211,7 @@ void ScanFalseSe() {
       // The condition is read from the line as written: list names keep
       // their case.
       Condition nested;
-      if (EvaluateCondition(ArgumentsOfLine(n), nested) && nested.rest.empty()) ++depth;
+      if (EvaluateCondition(LineArguments(n), nested) && nested.rest.empty()) ++depth;
     } else if (canonical == "FIM SE") {
       if (--depth == 0) {
         SetProgramCounter(n);
@@ -212,7 +227,7 @@ void ScanFalseSe() {
 
 // The nearest line above the current one whose first word is `word`; 0 when
 // there is none.
-int ScanBackward(const char* word) {
+int ScanBackwardUncached(const char* word) {
   size_t length = std::char_traits<char>::length(word);
   for (int n = ProgramCounter() - 1; n >= 1; --n) {
     const std::string& line = CanonicalLine(n);
@@ -221,24 +236,40 @@ int ScanBackward(const char* word) {
   return 0;
 }
 
-// Reads the limit operand of a REPETE line as an integer.
-bool ReadLimit(std::string& rest, int32_t& limit) {
-  std::string text;
-  return ReadOperand(rest, text) && ToInteger(text, limit);
+// The answers of ScanBackward for one word, by the line scanned from, kept
+// while the same script is loaded: a loop's FIM scans on every pass.
+struct BackwardScans {
+  uint64_t generation = 0;
+  std::vector<int> found;  // by line: the answer + 1, 0 when not asked yet
+};
+
+int ScanBackward(const char* word, BackwardScans& scans) {
+  int from = ProgramCounter();
+  if (scans.generation != StoreGeneration() || scans.found.size() != static_cast<size_t>(LineCount()) + 2) {
+    scans.generation = StoreGeneration();
+    scans.found.assign(static_cast<size_t>(LineCount()) + 2, 0);
+  }
+  if (from < 0 || from >= static_cast<int>(scans.found.size())) return ScanBackwardUncached(word);
+  int& kept = scans.found[static_cast<size_t>(from)];
+  if (kept == 0) kept = ScanBackwardUncached(word) + 1;
+  return kept - 1;
 }
+
+// Reads the limit operand of a REPETE line as an integer.
+bool ReadLimit(std::string_view& rest, int32_t& limit) { return ReadIntegerOperand(rest, limit); }
 
 // The next pass of the REPETE whose arguments are `arguments` (the program
 // counter is on its line): the variable goes up by one; past the limit the
 // loop ends. The count is kept in 64 bits, so a limit of 2147483647 still
 // ends the loop.
 bool ContinueRepete(const std::string& arguments) {
-  std::string rest = arguments;
+  std::string_view rest = arguments;
   int slot = 0;
   int32_t current = 0, limit = 0;
-  if (!ReadVariableName(rest, slot) || !ToInteger(Variable(slot), current)) return false;
+  if (!ReadVariableName(rest, slot) || !VariableInteger(slot, current)) return false;
   if (!ReadLimit(rest, limit)) return false;
   int64_t next = static_cast<int64_t>(current) + 1;
-  SetVariable(slot, NumberText(next));
+  SetVariableNumber(slot, next);
   if (limit < next) ScanToBlockEnd("REPETE");
   return true;
 }
@@ -258,10 +289,86 @@ bool ReadLabel(const std::string& arguments, std::string& label) {
   return ReadOperand(rest, label) && rest.empty();
 }
 
+// The operand at the start of `rest` when it is a plain one: a letter
+// variable or a number text, read without copying; the blanks after it are
+// skipped. False (and `rest` unchanged) for every other operand.
+bool ReadPlainOperand(std::string_view& rest, std::string_view& value, int& slot) {
+  if (rest.empty()) return false;
+  char c = rest[0];
+  size_t end = 1;
+  slot = 0;
+  if (c == '-' || (c >= '0' && c <= '9')) {
+    while (end < rest.size() && rest[end] >= '0' && rest[end] <= '9') ++end;
+    value = rest.substr(0, end);
+  } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+    slot = c >= 'a' ? c - 32 : c;
+    value = Variable(slot);
+  } else {
+    return false;
+  }
+  while (end < rest.size() && rest[end] == ' ') ++end;
+  rest.remove_prefix(end);
+  return true;
+}
+
+// The number a plain operand's text stands for in comparisons, when the
+// text is digits only: a variable holding a number's text that is not
+// negative (its kept integer), or a number of up to 18 digits as written.
+bool DigitsNumber(std::string_view text, int slot, int64_t& number) {
+  if (slot != 0) {
+    int32_t value = 0;
+    if (!VariableNumberText(slot, value) || value < 0) return false;
+    number = value;
+    return true;
+  }
+  if (text.empty() || text.size() > 18) return false;
+  number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  return true;
+}
+
+// The common condition "a op b [rest]" with plain operands and an operator
+// other than EM, evaluated without copies; false when the condition is of
+// another form (and the full reading must be used).
+bool EvaluatePlainCondition(const std::string& text, Condition& condition) {
+  std::string_view rest = text;
+  size_t start = rest.find_first_not_of(' ');
+  if (start == std::string_view::npos) return false;
+  rest.remove_prefix(start);
+  if (rest[0] == 'N' || rest[0] == 'n') return false;  // maybe NÃO
+  std::string_view a, b;
+  int slot_a = 0, slot_b = 0;
+  if (!ReadPlainOperand(rest, a, slot_a) || rest.empty()) return false;
+  Operator op = Operator::Equal;
+  size_t length = 0;
+  if (!FindOperator(rest, op, length) || op == Operator::In) return false;
+  rest.remove_prefix(length);
+  size_t after = rest.find_first_not_of(' ');
+  if (after == std::string_view::npos) return false;
+  rest.remove_prefix(after);
+  if (!ReadPlainOperand(rest, b, slot_b)) return false;
+  int64_t x = 0, y = 0;
+  bool ordering = op != Operator::Identical && op != Operator::Contains && op != Operator::BeginsWith &&
+                  op != Operator::EndsWith;
+  if (ordering && DigitsNumber(a, slot_a, x) && DigitsNumber(b, slot_b, y))
+    condition.value = OrderHolds(op, x < y ? -1 : x > y ? 1 : 0);  // digit texts compare as numbers
+  else
+    condition.value = Compare(op, a, b);
+  size_t first = 0, last = rest.size();
+  while (first < last && static_cast<unsigned char>(rest[first]) <= 32) ++first;
+  while (last > first && static_cast<unsigned char>(rest[last - 1]) <= 32) --last;
+  condition.rest.assign(rest.data() + first, last - first);
+  return true;
+}
+
 }  // namespace
 
 // [NÃO] a operator b rest, or [NÃO] a EM [list] rest
 bool EvaluateCondition(const std::string& text, Condition& condition) {
+  if (EvaluatePlainCondition(text, condition)) return true;
   std::string rest = text;
   SkipBlanks(rest);
   if (rest.empty()) return false;
@@ -339,12 +446,12 @@ bool CmdEnquanto(const std::string& arguments) {
 
 // REPETE variable limit ... FIM REPETE
 bool CmdRepete(const std::string& arguments) {
-  std::string rest = arguments;
+  std::string_view rest = arguments;
   int slot = 0;
   int32_t limit = 0;
   if (!ReadVariableName(rest, slot) || rest.empty()) return false;
   if (!ReadLimit(rest, limit)) return false;
-  SetVariable(slot, "1");
+  SetVariableNumber(slot, 1);
   if (limit < 1) ScanToBlockEnd("REPETE");
   return true;
 }
@@ -353,16 +460,18 @@ bool CmdRepete(const std::string& arguments) {
 bool CmdFim(const std::string& arguments) {
   if (arguments.empty()) return false;
   if (IsWord(arguments, "ENQUANTO")) {
-    int line = ScanBackward("ENQUANTO");
+    static BackwardScans scans;
+    int line = ScanBackward("ENQUANTO", scans);
     if (line == 0) return false;
     SetProgramCounter(line - 1);
     return true;
   }
   if (IsWord(arguments, "REPETE")) {
-    int line = ScanBackward("REPETE");
+    static BackwardScans scans;
+    int line = ScanBackward("REPETE", scans);
     if (line == 0) return false;
     SetProgramCounter(line);
-    return ContinueRepete(ArgumentsOfLine(line));
+    return ContinueRepete(LineArguments(line));
   }
   return true;  // FIM SE and any other word: nothing to do
 }
@@ -370,6 +479,12 @@ bool CmdFim(const std::string& arguments) {
 // DESVIA @label | DESVIA operand | DESVIA SCRIPT file [@label | operand]
 bool CmdDesvia(const std::string& arguments) {
   if (arguments.empty()) return false;
+  static std::string label;  // kept, so a loop's jump does not allocate
+  if (arguments[0] == '@') {  // the common case, read without a copy
+    if (arguments.find(' ') != std::string::npos) return false;
+    label.assign(arguments, 1);
+    return FindLabel(label);
+  }
   std::string rest = arguments;
   bool result = false;
   if (StartsWithWord(rest, "SCRIPT")) {
@@ -382,11 +497,10 @@ bool CmdDesvia(const std::string& arguments) {
     result = true;
   }
   if (!rest.empty() && rest[0] == '@') {
-    std::string label = rest.substr(1);
-    if (label.find(' ') != std::string::npos) return result;
+    if (rest.find(' ') != std::string::npos) return result;
+    label.assign(rest, 1);
     return FindLabel(label);
   }
-  std::string label;
   std::string after = rest;
   if (ReadOperand(after, label) && after.empty()) return FindLabel(label);
   return result;

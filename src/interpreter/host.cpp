@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "interpreter/checker.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/operands.h"
 #include "platform/audio.h"
@@ -181,6 +182,20 @@ void RunTesselHost(int argc, char** argv) {
   if (default_folder.empty()) default_folder = "c:\\tarsel\\scripts";
 
   std::string name;
+  if (argc >= 2 && std::string(argv[1]) == "--verifica") {
+    // tessel --verifica script[@label]: the script is checked, not run.
+    name = argc >= 3 ? argv[2] : "";
+    std::string label;
+    size_t at = name.find('@');
+    if (at != std::string::npos) {
+      label = TrimBlanks(name.substr(at + 1));
+      name = TrimBlanks(name.substr(0, at));
+    }
+    console::SetTitle("TESSEL --verifica " + name);
+    int code = ResolveScriptName(name, default_folder) ? VerifyScript(name, label) : VerifyScript("", "");
+    speech::SpeechEnd();
+    console::EndProgram(code);
+  }
   if (argc >= 2) {
     name = argv[1];
     std::vector<std::string> arguments(argv + 2, argv + argc);

@@ -6,6 +6,7 @@
 // argument text; the word, upper-cased, is looked up in the command table.
 // The first failing command stops the run.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,16 @@ bool Dispatch(const std::string& word, const std::string& arguments);
 int LineCount();
 // Line n (1-based) as stored; empty outside 1..LineCount().
 const std::string& Line(int n);
+// The argument text of command line n (after its first word, trimmed);
+// empty for other lines.
+const std::string& LineArguments(int n);
 // The canonical form used by block scans: trimmed, upper-cased with
 // UpperCasePt, runs of blanks reduced to one (tabs untouched). Cached.
 const std::string& CanonicalLine(int n);
+
+// Changes each time a script is loaded, so answers computed over the store
+// can be kept until then.
+uint64_t StoreGeneration();
 
 int ProgramCounter();
 void SetProgramCounter(int line);

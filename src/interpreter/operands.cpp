@@ -23,16 +23,25 @@ namespace {
 
 // --- variable store ------------------------------------------------------------
 
+// A variable's value is its text; the text's integer conversion is kept
+// beside it while the text is unchanged, so loops that count do not convert
+// the same text again and again.
+struct Slot {
+  std::string text;
+  enum class Conversion : uint8_t { Unknown, Integer, NotInteger };
+  Conversion conversion = Conversion::Unknown;
+  bool number_text = false;  // the text is exactly NumberText(number)
+  int32_t number = 0;        // ToInteger's value (also when it failed)
+};
+
 struct VariableStore {
-  std::string slots[kLastSlot - kFirstSlot + 1];
+  Slot slots[kLastSlot - kFirstSlot + 1];
   // "$" name (upper-cased) -> slot; a name keeps its slot for the whole run.
   std::unordered_map<std::string, int> named;
 };
 
-VariableStore& Store() {
-  static VariableStore store;
-  return store;
-}
+VariableStore g_store;
+VariableStore& Store() { return g_store; }
 
 const std::string kNoValue;
 
@@ -80,6 +89,28 @@ std::string ScanName(const std::string& text, size_t& position, bool underscore)
     ++position;
   }
   return name;
+}
+
+// True for the decimal text NumberText writes: "0", or an optional "-" and
+// digits not starting with 0.
+bool IsNumberText(const std::string& text) {
+  size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (i >= text.size()) return false;
+  if (text[i] == '0') return text.size() == 1;
+  for (; i < text.size(); ++i)
+    if (!IsDigit(text[i])) return false;
+  return true;
+}
+
+// The slot's conversion, made on the first use after a change.
+Slot& Converted(int slot) {
+  Slot& s = Store().slots[slot - kFirstSlot];
+  if (s.conversion == Slot::Conversion::Unknown) {
+    bool ok = ToInteger(s.text, s.number);
+    s.conversion = ok ? Slot::Conversion::Integer : Slot::Conversion::NotInteger;
+    s.number_text = ok && IsNumberText(s.text);
+  }
+  return s;
 }
 
 // Removes the first `count` characters of `rest` and the blanks after them.
@@ -165,7 +196,7 @@ class Evaluator {
       return;
     }
     int32_t converted = 0;
-    if (!ToInteger(Variable(slot), converted)) {
+    if (!VariableInteger(slot, converted)) {
       token_ = Token::Invalid;
       return;
     }
@@ -286,17 +317,48 @@ class Evaluator {
 
 const std::string& Variable(int slot) {
   if (slot < kFirstSlot || slot > kLastSlot) return kNoValue;
-  return Store().slots[slot - kFirstSlot];
+  return Store().slots[slot - kFirstSlot].text;
 }
 
 void SetVariable(int slot, std::string value) {
   if (slot < kFirstSlot || slot > kLastSlot) return;
-  Store().slots[slot - kFirstSlot] = std::move(value);
+  Slot& s = Store().slots[slot - kFirstSlot];
+  s.text = std::move(value);
+  s.conversion = Slot::Conversion::Unknown;
+}
+
+void SetVariableNumber(int slot, int64_t value) {
+  if (slot < kFirstSlot || slot > kLastSlot) return;
+  Slot& s = Store().slots[slot - kFirstSlot];
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  s.text.assign(digits, end);
+  if (value >= INT32_MIN && value <= INT32_MAX) {
+    s.number = static_cast<int32_t>(value);
+    s.conversion = Slot::Conversion::Integer;
+    s.number_text = true;
+  } else {
+    s.conversion = Slot::Conversion::Unknown;
+  }
+}
+
+bool VariableInteger(int slot, int32_t& value) {
+  if (slot < kFirstSlot || slot > kLastSlot) return ToInteger(kNoValue, value);
+  const Slot& s = Converted(slot);
+  value = s.number;
+  return s.conversion == Slot::Conversion::Integer;
+}
+
+bool VariableNumberText(int slot, int32_t& value) {
+  if (slot < kFirstSlot || slot > kLastSlot) return false;
+  const Slot& s = Converted(slot);
+  value = s.number;
+  return s.number_text;
 }
 
 void ResetVariables() {
   VariableStore& store = Store();
-  for (std::string& slot : store.slots) slot.clear();
+  for (Slot& slot : store.slots) slot = Slot();
   store.named.clear();
 }
 
@@ -453,6 +515,83 @@ bool ReadOperand(std::string& rest, std::string& value) {
   }
 
   return false;
+}
+
+bool ReadIntegerOperand(std::string& rest, int32_t& value) {
+  size_t start = 0;
+  while (start < rest.size() && rest[start] == ' ') ++start;
+  if (start < rest.size()) {
+    char c = rest[start];
+    if (c == '-' || IsDigit(c)) {
+      size_t end = start + 1;
+      while (end < rest.size() && IsDigit(rest[end])) ++end;
+      if (!ToInteger(rest.data() + start, end - start, value)) return false;
+      Consume(rest, end);
+      return true;
+    }
+    if (IsLetter(c)) {
+      if (!VariableInteger(static_cast<unsigned char>(AsciiUpper(c)), value)) return false;
+      Consume(rest, start + 1);
+      return true;
+    }
+  }
+  std::string text;
+  std::string after = rest;
+  if (!ReadOperand(after, text) || !ToInteger(text, value)) return false;
+  rest = std::move(after);
+  return true;
+}
+
+namespace {
+
+// Moves `rest` past `count` characters and the blanks after them.
+void Consume(std::string_view& rest, size_t count) {
+  while (count < rest.size() && rest[count] == ' ') ++count;
+  rest.remove_prefix(count);
+}
+
+// Runs a reader of the std::string kind over a view.
+template <typename Reader>
+bool OverCopy(std::string_view& rest, Reader read) {
+  std::string copy(rest);
+  if (!read(copy)) return false;
+  rest.remove_prefix(rest.size() - copy.size());
+  return true;
+}
+
+}  // namespace
+
+bool ReadVariableName(std::string_view& rest, int& slot) {
+  size_t start = 0;
+  while (start < rest.size() && rest[start] == ' ') ++start;
+  if (start < rest.size() && IsLetter(rest[start])) {
+    if (start + 1 < rest.size() && (IsLetter(rest[start + 1]) || IsDigit(rest[start + 1]))) return false;
+    slot = static_cast<unsigned char>(AsciiUpper(rest[start]));
+    Consume(rest, start + 1);
+    return true;
+  }
+  return OverCopy(rest, [&slot](std::string& copy) { return ReadVariableName(copy, slot); });
+}
+
+bool ReadIntegerOperand(std::string_view& rest, int32_t& value) {
+  size_t start = 0;
+  while (start < rest.size() && rest[start] == ' ') ++start;
+  if (start < rest.size()) {
+    char c = rest[start];
+    if (c == '-' || IsDigit(c)) {
+      size_t end = start + 1;
+      while (end < rest.size() && IsDigit(rest[end])) ++end;
+      if (!ToInteger(rest.data() + start, end - start, value)) return false;
+      Consume(rest, end);
+      return true;
+    }
+    if (IsLetter(c)) {
+      if (!VariableInteger(static_cast<unsigned char>(AsciiUpper(c)), value)) return false;
+      Consume(rest, start + 1);
+      return true;
+    }
+  }
+  return OverCopy(rest, [&value](std::string& copy) { return ReadIntegerOperand(copy, value); });
 }
 
 // "#" digit, then a blank or the end.

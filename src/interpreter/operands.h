@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace interp {
 
@@ -19,12 +20,25 @@ constexpr int kMaxNamedVariables = kLastSlot - kFirstNamedSlot + 1;
 
 const std::string& Variable(int slot);
 void SetVariable(int slot, std::string value);
+// Sets the variable to the decimal text of `value`.
+void SetVariableNumber(int slot, int64_t value);
+// ToInteger of the variable's text (kept while the text is unchanged).
+bool VariableInteger(int slot, int32_t& value);
+// True when the variable's text is exactly the decimal text of a 32-bit
+// number (as NumberText writes it), which is then in `value`.
+bool VariableNumberText(int slot, int32_t& value);
 
 // A letter not followed by a letter or digit, or "$" and a name -> slot.
 // A 102nd "$" name has no slot: the read fails.
 bool ReadVariableName(std::string& rest, int& slot);
 // A number text, a quoted text, a variable, or "(" expression ")".
 bool ReadOperand(std::string& rest, std::string& value);
+// An operand converted with ToInteger (as ReadOperand then ToInteger, without
+// the copies); `rest` is unchanged when it fails.
+bool ReadIntegerOperand(std::string& rest, int32_t& value);
+// The same two readers over a view of the argument text, which they move on.
+bool ReadVariableName(std::string_view& rest, int& slot);
+bool ReadIntegerOperand(std::string_view& rest, int32_t& value);
 // "#0" to "#9" followed by a blank or the end -> the digit character.
 bool ReadFileNumber(std::string& rest, char& digit);
 // "[" name "]" -> the name, taken literally.

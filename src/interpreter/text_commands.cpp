@@ -13,12 +13,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads one operand and converts it as an integer.
-bool ReadInteger(std::string& rest, int32_t& value) {
-  std::string text;
-  return ReadOperand(rest, text) && ToInteger(text, value);
-}
-
 // Reads one operand and converts it as an integer after removing the blanks
 // around its value (the positions of COPIA and DELETA).
 bool ReadPosition(std::string& rest, int32_t& value) {
@@ -44,12 +38,12 @@ enum class Arithmetic { Subtract, Multiply, Divide };
 // SUBTRAI | MULTIPLICA | DIVIDE  V n: V's value must be an integer; text
 // after n makes the command fail once V has been changed.
 bool Calculate(const std::string& arguments, Arithmetic operation) {
-  std::string rest = arguments;
+  std::string_view rest = arguments;
   int slot = 0;
   if (!ReadVariableName(rest, slot) || rest.empty()) return false;
   int32_t current = 0, operand = 0;
-  if (!ToInteger(Variable(slot), current)) return false;
-  if (!ReadInteger(rest, operand)) return false;
+  if (!VariableInteger(slot, current)) return false;
+  if (!ReadIntegerOperand(rest, operand)) return false;
   uint32_t a = static_cast<uint32_t>(current), b = static_cast<uint32_t>(operand);
   int32_t result = 0;
   switch (operation) {
@@ -64,7 +58,7 @@ bool Calculate(const std::string& arguments, Arithmetic operation) {
       result = operand == -1 ? Wrap(0u - a) : current / operand;
       break;
   }
-  SetVariable(slot, NumberText(result));
+  SetVariableNumber(slot, result);
   return rest.empty();
 }
 
@@ -73,11 +67,16 @@ bool Calculate(const std::string& arguments, Arithmetic operation) {
 // SOMA V n: adds n to the number at the end of V's value (ITEM9 + 1 gives
 // ITEM10); text after n is ignored.
 bool CmdSoma(const std::string& arguments) {
-  std::string rest = arguments;
+  std::string_view rest = arguments;
   int slot = 0;
   int32_t operand = 0;
   if (!ReadVariableName(rest, slot) || rest.empty()) return false;
-  if (!ReadInteger(rest, operand)) return false;
+  if (!ReadIntegerOperand(rest, operand)) return false;
+  int32_t number = 0;
+  if (VariableNumberText(slot, number)) {  // the common case: a plain number
+    SetVariableNumber(slot, Wrap(static_cast<uint32_t>(number) + static_cast<uint32_t>(operand)));
+    return true;
+  }
   const std::string& value = Variable(slot);
   size_t split = value.size();
   while (split > 0 && IsDigit(value[split - 1])) --split;

@@ -39,10 +39,23 @@ bool Headless() {
 // The null output, which always works.
 std::unique_ptr<Backend> NullBackend() { return kNullBackend.create(""); }
 
+std::string g_no_device_note;
+
+// No device could be opened: one line on standard error, once, and the note
+// for the window title.
+void SayNoDevice() {
+  if (g_said_device_fallback) return;
+  g_said_device_fallback = true;
+  g_no_device_note = "sem som: " + DeviceFailure();
+  std::fprintf(stderr, "tessel: nenhum dispositivo de som p\xC3\xB4" "de ser aberto (%s): a fala n\xC3\xA3o ser\xC3\xA1 ouvida\n",
+               DeviceFailure().c_str());
+}
+
 // The default: the device when one opens and the console is not headless.
 std::unique_ptr<Backend> DefaultBackend() {
   if (!Headless()) {
     if (auto backend = kDeviceBackend.create("")) return backend;
+    SayNoDevice();
   }
   return NullBackend();
 }
@@ -63,10 +76,7 @@ std::unique_ptr<Backend> ChooseBackend() {
     if (wanted != descriptor->name) continue;
     if (auto backend = descriptor->create(argument)) return backend;
     if (descriptor == &kDeviceBackend) {
-      if (!g_said_device_fallback) {
-        std::fprintf(stderr, "tessel: no sound device can be opened; sound goes to the null output\n");
-        g_said_device_fallback = true;
-      }
+      SayNoDevice();
     } else {
       std::fprintf(stderr, "tessel: audio back end '%s' cannot work (%s); sound goes to the null output\n",
                    setting, argument.empty() ? "no file named" : "the file cannot be created");
@@ -119,6 +129,8 @@ void Shutdown() {
 }
 
 const char* BackendName() { return g_backend ? g_backend->Name() : ""; }
+
+const std::string& NoDeviceNote() { return g_no_device_note; }
 
 bool Open(const Format& format, Channel channel) {
   Init();

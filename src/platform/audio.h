@@ -37,6 +37,9 @@ bool DeviceAsked();
 // Closes everything and finishes the capture file.
 void Shutdown();
 const char* BackendName();
+// When sound was meant for the device and none could be opened: a short
+// Portuguese note of why, for the window title; empty otherwise.
+const std::string& NoDeviceNote();
 
 // Opens the output `channel` for `format` (closing any previous one).
 bool Open(const Format& format, Channel channel = Channel::Main);

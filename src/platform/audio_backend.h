@@ -43,6 +43,8 @@ struct BackendDescriptor {
 };
 
 extern const BackendDescriptor kDeviceBackend;  // audio_sdl.cpp
+// Why the last try to open the device failed; empty when it did not.
+const std::string& DeviceFailure();             // audio_sdl.cpp
 extern const BackendDescriptor kNullBackend;    // audio_null.cpp
 extern const BackendDescriptor kWavBackend;     // audio_null.cpp
 

@@ -13,6 +13,10 @@
 // follows anyway. Lock order: an output's converter lock, then the device
 // lock; the callback holds the device lock and only tries the converter's.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <cstring>
@@ -30,6 +34,9 @@
 
 namespace platform::audio {
 namespace {
+
+// Why the device could not be opened (SDL's words); empty when it was.
+std::string g_device_failure;
 
 // Device buffer in sample frames for the back end SDL picked: small, so that
 // a reset silences the sound within a few milliseconds. PulseAudio keeps
@@ -292,12 +299,31 @@ class DeviceBackend final : public Backend {
 };
 
 std::unique_ptr<Backend> CreateDevice(const std::string&) {
+  // The sound libraries under SDL print their own complaints on standard
+  // error while they look for a device: they are kept quiet here, and the
+  // audio core says once, in one line, what it means for the user.
+  std::fflush(stderr);
+  int saved = dup(STDERR_FILENO);
+  int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (saved >= 0 && quiet >= 0) dup2(quiet, STDERR_FILENO);
   auto backend = std::make_unique<DeviceBackend>();
-  if (!backend->Start()) return nullptr;
+  if (!backend->Start()) {
+    g_device_failure = SDL_GetError();
+    if (g_device_failure.empty()) g_device_failure = "nenhum dispositivo";
+    backend.reset();
+  }
+  std::fflush(stderr);
+  if (saved >= 0) {
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  }
+  if (quiet >= 0) close(quiet);
   return backend;
 }
 
 }  // namespace
+
+const std::string& DeviceFailure() { return g_device_failure; }
 
 const BackendDescriptor kDeviceBackend = {"device", "the sound card, through SDL2", CreateDevice};
 

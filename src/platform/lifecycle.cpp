@@ -1,5 +1,7 @@
 #include "platform/lifecycle.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,6 +19,15 @@ bool g_exiting = false;
 }  // namespace
 
 void AtExit(std::function<void()> handler) { Handlers().push_back(std::move(handler)); }
+
+std::string ProgramFolder() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return {};
+  std::string program(path, static_cast<size_t>(length));
+  size_t slash = program.rfind('/');
+  return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
 
 void Exit(int code) {
   if (!g_exiting) {

@@ -5,10 +5,15 @@
 // registration, logs "exit CODE" and ends the process.
 #pragma once
 #include <functional>
+#include <string>
 
 namespace platform {
 
 void AtExit(std::function<void()> handler);
+
+// The folder the running program was started from (where an installed
+// program finds its shared files); empty when it cannot be known.
+std::string ProgramFolder();
 [[noreturn]] void Exit(int code);
 
 }  // namespace platform

@@ -85,6 +85,9 @@ class Backend {
   virtual void SetMagnifier(int factor) { (void)factor; }
   // The size of a character cell in pixels (the headless grid reports 8x16).
   virtual void CellSize(int& width, int& height) const { width = 8; height = 16; }
+  // The cursor leaves row `row` (0-based) for the next one: the row is
+  // complete. Called before the grid scrolls.
+  virtual void RowCompleted(const Frame& frame, int row) { (void)frame; (void)row; }
   // Called once before the program exits.
   virtual void Shutdown() {}
 };

@@ -5,6 +5,10 @@
 // empty queue, one action at a time. A key preceded by "{wait N}" is instead
 // released N ms of program time after the previous release (or after start),
 // whether or not the program is waiting, so it can interrupt a sound.
+//
+// Without TESSEL_SCREEN, the rows the program writes go to standard output
+// as each is completed (and the cursor's row at exit, when it holds text),
+// so a batch job's output can be kept: tessel job.cmd > out.txt.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,6 +18,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/keyscript.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace platform::window {
@@ -26,7 +31,18 @@ class HeadlessBackend final : public Backend {
   }
 
   const char* Name() const override { return "headless"; }
-  void Draw(const Frame&, int, int, int, int) override {}
+  void Draw(const Frame& frame, int, int, int, int) override { last_frame_ = frame; }
+
+  void RowCompleted(const Frame& frame, int row) override {
+    last_frame_ = frame;
+    if (rows_to_output_) PrintRow(frame, row);
+  }
+
+  void Shutdown() override {
+    const Frame& frame = last_frame_;
+    if (!rows_to_output_ || !frame.chars || frame.cursor_column == 0) return;
+    PrintRow(frame, frame.cursor_row);
+  }
 
   void Pump() override {
     while (due_ms_ >= 0 && NowMs() >= due_ms_) ReleaseTimedKey();
@@ -83,6 +99,22 @@ class HeadlessBackend final : public Backend {
     ScheduleTimedKey();
   }
 
+  // One row, trailing blanks removed, as a UTF-8 line of standard output.
+  static void PrintRow(const Frame& frame, int row) {
+    if (row < 0 || row >= kRows) return;
+    std::string line(reinterpret_cast<const char*>(frame.chars + row * kColumns), kColumns);
+    size_t end = line.find_last_not_of(' ');
+    line.resize(end == std::string::npos ? 0 : end + 1);
+    std::string utf8 = Latin1ToUtf8(line) + "\n";
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fflush(stdout);
+  }
+
+  bool rows_to_output_ = [] {
+    const char* screen = std::getenv("TESSEL_SCREEN");
+    return !screen || !*screen;
+  }();
+  Frame last_frame_;
   std::vector<KeyAction> actions_;
   size_t next_ = 0;
   int64_t due_ms_ = -1;  // program time at which the next key is released

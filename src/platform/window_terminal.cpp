@@ -6,7 +6,9 @@
 // exit handlers, and the signals that end or stop the program (the handlers
 // restore the terminal, then deliver the signal again to whatever handled it
 // before). Keys are parsed by terminal_keys; a lone ESC is the Escape key
-// once 30 ms pass without another byte.
+// once 30 ms pass without another byte. When the program ends, the last
+// screen's rows that hold text are written again on the normal screen, so
+// the last messages stay in the terminal's scrollback.
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -246,6 +248,9 @@ class TerminalBackend final : public Backend {
 
   void Draw(const Frame& frame, int column_from, int column_to, int row_from, int row_to) override {
     if (!g_raw_active) return;
+    if (frame.chars) {
+      last_screen_.assign(reinterpret_cast<const char*>(frame.chars), kColumns * kRows);
+    }
     std::string bytes = terminal::PaintCells(frame, column_from, column_to, row_from, row_to, columns_, rows_);
     WriteAll(bytes.data(), bytes.size());
   }
@@ -294,7 +299,22 @@ class TerminalBackend final : public Backend {
   void SetClipboard(const std::string& latin1) override { clipboard_ = latin1; }
   std::string Clipboard() override { return clipboard_; }
 
-  void Shutdown() override { RestoreTerminal(); }
+  void Shutdown() override {
+    RestoreTerminal();
+    // The screen's text, once, after the terminal is back as it was.
+    std::string text;
+    for (int row = 0; row * kColumns < static_cast<int>(last_screen_.size()); ++row) {
+      std::string line;
+      for (int column = 0; column < kColumns; ++column)
+        line += terminal::CellText(static_cast<unsigned char>(last_screen_[row * kColumns + column]));
+      size_t end = line.find_last_not_of(' ');
+      if (end == std::string::npos) continue;
+      line.resize(end + 1);
+      text += line + "\n";
+    }
+    last_screen_.clear();
+    WriteAll(text.data(), text.size());
+  }
 
  private:
   // Reads the terminal's size in characters.
@@ -342,6 +362,7 @@ class TerminalBackend final : public Backend {
   bool hung_up_ = false;  // standard input reported a hang-up
   SteadyClock::time_point last_input_ = SteadyClock::now();
   std::string clipboard_;  // the terminal has no clipboard we can reach: this one lives in the process
+  std::string last_screen_;  // the grid's characters as last painted
 };
 
 // The terminal back end, or null when standard input or output is not a

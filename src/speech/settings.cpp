@@ -2,6 +2,7 @@
 #include "speech/settings.h"
 
 #include "platform/files.h"
+#include "platform/lifecycle.h"
 #include "platform/settings.h"
 #include "platform/text.h"
 
@@ -94,9 +95,17 @@ std::string VoiceFolderSetting(const std::string& key, const std::string& defaul
 #ifdef TESSEL_BUILT_VOICE_DIR
   std::string built_in = std::string(TESSEL_BUILT_VOICE_DIR) + "/" + subfolder;
   if (platform::files::IsDirectory(built_in)) return built_in;
-#else
-  (void)subfolder;
 #endif
+  // An installed program: its voice is in share/tessel/voice beside bin/
+  // (or in the usual prefixes, when the program's folder cannot be known).
+  std::string program_folder = platform::ProgramFolder();
+  const std::string shares[] = {program_folder.empty() ? std::string() : program_folder + "/../share",
+                                "/usr/local/share", "/usr/share"};
+  for (const std::string& share : shares) {
+    if (share.empty()) continue;
+    std::string installed = share + "/tessel/voice/" + subfolder;
+    if (platform::files::IsDirectory(installed)) return installed;
+  }
   return default_folder;
 }
 

@@ -92,6 +92,22 @@ TEST_F(Script, ScrambledScriptRunsAsThePlainOne) {
   EXPECT_NE(interp::Line(1), lines[0]);
 }
 
+// A scrambled file whose bytes happen to be valid UTF-8 is unscrambled as
+// it stands, and a script written in UTF-8 and then scrambled still becomes
+// Latin-1.
+TEST_F(Script, ScrambledBytesAreNotTakenForUtf8) {
+  char maps_to_c3 = 0;
+  for (int c = 33; c < 127; ++c)
+    if (interp::ScrambleLine(std::string(1, static_cast<char>(c))) == "\xC3") maps_to_c3 = static_cast<char>(c);
+  ASSERT_NE(maps_to_c3, 0);
+  std::string plain = std::string("\xA7") + maps_to_c3;  // scrambled: C3 A7, UTF-8 for a c-cedilla
+  ASSERT_EQ(interp::ScrambleLine(plain), "\xC3\xA7");
+  ASSERT_TRUE(interp::LoadScript(Write("utf.crp", interp::ScrambleLine(plain) + "\r\n")));
+  EXPECT_EQ(interp::Line(1), plain);
+  ASSERT_TRUE(interp::LoadScript(Write("src.crp", interp::ScrambleLine("ESCREVE \"a\xC3\xA7\xC3\xA3o\"") + "\n")));
+  EXPECT_EQ(interp::Line(1), "ESCREVE \"a\xE7\xE3o\"");
+}
+
 TEST_F(Script, RunResults) {
   struct Case { const char* script; const char* label; int code; int line; };
   const Case cases[] = {

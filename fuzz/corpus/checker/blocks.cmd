@@ -1,0 +1,7 @@
+SEJA A 1
+SE A = 1
+ESCREVE "a"
+SENÃO
+FIM SE
+@L
+DESVIA @L

@@ -1,0 +1,4 @@
+SE A EM [L] DESVIA @Q
+SE 1 = 1 SE 2 = 2 FOO
+FIM
+SENAO
