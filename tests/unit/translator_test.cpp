@@ -37,7 +37,10 @@ TEST(TranslatorText, AccentsBecomeMarksAndWYBecomeVowels) {
       {"a\tb\r\n", "ab"},
       {"\xF0", " \x01 "},
       {"\xAB", "\xAA"},
-      {"\xAA", " \x01 "},
+      // The ordinals and the degree sign stay, to be said by name.
+      {"\xAA", "\xAA"},
+      {"\xBA", "\xBA"},
+      {"\xB0", "\xB0"},
       {"\xD7", "x"},
   };
   for (const Case& c : cases) EXPECT_EQ(synth::PrepareText(c.text), c.prepared) << c.text;
@@ -186,6 +189,28 @@ TEST(VoiceRules, BrazilianPortugueseSyllables) {
       {"pai", "[p/A/y ]"},
       {"praia", "[p/R/A/ y/a^]"},
       {"BR", "[ /_b][ /_r]"},
+      // An i after the silent u of qu/gu is nasal before n or m.
+      {"quinta", "[k/I~ /t/a^]"},
+      {"quinze", "[k/I~ /z/i]"},
+      {"seguinte", "[s/e^ /g/I~ /tch/i]"},
+      {"pinguim", "[p/i~ /gw/I~ ]"},
+      // A circumflex e before n and a consonant is nasal.
+      {"ci\xEAncia", "[s/i/E~ /s/i/a^]"},
+      {"frequ\xEAncia", "[f/R/e^ /kw/E~ /s/i/a^]"},
+      // The stressed e of the demonstratives, closed in esse/este, open in
+      // essa/esta; their plurals alike.
+      {"esse", "[E^ /s/i]"},
+      {"este", "[E^ /s /tch/i]"},
+      {"essa", "[E /s/a^]"},
+      {"esta", "[E /s /t/a^]"},
+      {"estes", "[E^ /s /tch/i/s ]"},
+      // "ainda": a, then the stressed nasal i, in syllables of their own.
+      {"ainda", "[A I~ /d/a^]"},
+      {"d'\xE1gua", "[d/A /gw/a^]"},
+      // The degree sign and the ordinals are said by name.
+      {"\xB0", "[ /_\xB0]"},
+      {"\xAA", "[ /_\xAA]"},
+      {"\xBA", "[ /_\xBA]"},
   };
   for (const Case& c : cases) EXPECT_EQ(synth::TextToPhonemes(c.text), c.phonemes) << c.text;
   synth::TranslatorClose();

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 const char kDatabase[] = "DIFONES2";
 // Speaking rates (words per minute) of the recordings: espeak-ng's default
 // rate, so that units said whole last as its syllables do.
-constexpr int kUnitRate = 215;
+constexpr int kUnitRate = 250;
 constexpr int kLetterRate = 175;
 constexpr int kWordRate = 190;
 
