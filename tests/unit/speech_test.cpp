@@ -192,6 +192,63 @@ TEST(Speak, PausesFollowTheSigns) {
   }
 }
 
+// [TRADUTOR] PONTUACAO=NAO: the signs of running text are not said, their
+// pauses stay; other symbols are still said, and spelling names every sign.
+TEST(Speak, PunctuationCanBeLeftUnsaid) {
+  ExpectHeard(
+      {
+          {"ka, (bo)", {"unit $KA", "unit $BO"}},
+          {"ka. bo; ka: bo! ka? \"bo\" 'ka'", {"unit $KA", "unit $BO", "unit $KA", "unit $BO", "unit $KA",
+                                                 "unit $BO", "unit $KA"}},
+          {"- ka", {"unit $KA"}},
+          {"@#", {"_64", "_35"}},
+          {"ka://bo", {"unit $KA", "_58", "_47", "_47", "unit $BO"}},
+      },
+      "PONTUACAO=NAO\r\n");
+  struct Case { const char* text; int64_t pause; };
+  const Case cases[] = {{". ", 500}, {", ", 300}, {":", 200}, {"(", 200}, {"? ", 500}, {"!", 500}, {"\"", 0}};
+  for (const Case& c : cases) {
+    VoiceFolder voice(Voice(), kUnits, kRules, "",
+                      "PONTUACAO=nao\r\n[SINTETIZADOR]\r\nPAUSAPONTO3=500\r\nPAUSAVIRG3=300\r\n");
+    speech::SpeechInit(3, "");
+    LogCapture log;
+    int64_t start = platform::NowMs();
+    speech::Speak(c.text);
+    // The pause alone passes: no sign's sound is played.
+    EXPECT_EQ(platform::NowMs() - start, c.pause) << c.text;
+    EXPECT_TRUE(Heard(log).empty()) << c.text;
+    LogCapture spelled;
+    speech::Spell(c.text);
+    EXPECT_EQ(Heard(spelled).size(), std::string(c.text).size() + 1) << c.text;
+    speech::SpeechEnd();
+  }
+}
+
+// With the voice's own rules: the apostrophe of d' stays inside its word,
+// and the degree sign and the ordinals are said by name.
+TEST(Speak, ElisionAndOrdinalsWithTheVoiceRules) {
+  std::vector<std::string> letters = Voice();
+  for (const char* key : {"_176", "_170", "_186"}) letters.push_back(key);
+  VoiceFolder voice(letters, {{"$DA", 100, 10}, {"$GWACIRC", 100, 20}, {"$PACIRC", 100, 30}},
+                    speech_support::ReadSourceFile("data/voice/regras.rgr"),
+                    speech_support::ReadSourceFile("data/voice/portug.exc"));
+  speech::SpeechInit(3, "");
+  synth::SetTranslatorTiming(0, 0, 0);
+  struct Case { const char* text; std::vector<std::string> heard; };
+  const Case cases[] = {
+      {"d'\xE1gua", {"unit $DA", "unit $GWACIRC"}},
+      {"pa d'\xE1gua", {"unit $PACIRC", "unit $DA", "unit $GWACIRC"}},
+      {"\xB0 \xAA \xBA", {"unit _176", "unit _170", "unit _186"}},
+      {"1\xBA", {"word _um", "unit _186"}},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    speech::Speak(c.text);
+    EXPECT_EQ(Heard(log), c.heard) << c.text;
+  }
+  speech::SpeechEnd();
+}
+
 TEST(Speak, KeyStopsAtOnceAndStaysQueued) {
   VoiceFolder voice(Voice(), kUnits, kRules, "");
   speech::SpeechInit(3, "");

@@ -17,6 +17,7 @@
 namespace {
 
 using speech_support::TinyUnit;
+using speech_support::ReadSourceFile;
 using speech_support::VoiceFolder;
 
 TEST(TranslatorText, AccentsBecomeMarksAndWYBecomeVowels) {
@@ -144,12 +145,6 @@ TEST(TranslatorRules, UnusableLinesAreNoRules) {
   synth::TranslatorClose();
 }
 
-std::string ReadSourceFile(const std::string& relative) {
-  std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The project's rules: each syllable ends at a blank, and the phonemes are
 // those of Brazilian Portuguese.
