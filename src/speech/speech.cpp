@@ -20,6 +20,7 @@
 #include "platform/media.h"
 #include "platform/settings.h"
 #include "platform/text.h"
+#include "speech/espeak_voice.h"
 #include "speech/number_words.h"
 #include "speech/settings.h"
 #include "speech/wav_player.h"
@@ -152,6 +153,26 @@ void PlayPlainImage(uint8_t* image, size_t data_bytes) {
   SetCompression(compression);
 }
 
+// MIRANE.INI names a voice: its folders or its database.
+bool VoiceNamed() {
+  for (const char* key : {"DIRDIFONES", "DIRLETRAS"})
+    if (platform::ProfileKeyExists("MIRANE.INI", "TRADUTOR", key)) return true;
+  return !Synthesizer("DIFONES").empty();
+}
+
+// The voice could not be opened: the two lines are written and said with
+// espeak-ng, then Enter ends the program.
+[[noreturn]] void MissingVoice(int code) {
+  const std::string lines[] = {"Erro de inicializa\xE7\xE3o: " + std::to_string(code),
+                               "Banco de dados de voz: " + synth::TranslatorDatabase()};
+  for (const std::string& line : lines) console::ConsoleWrite(line + "\r\n");
+  for (const std::string& line : lines)
+    if (!KeyWaiting()) SayWithEspeak(line);
+  while (console::ReadKey() != '\r') {
+  }
+  console::CloseConsole();
+}
+
 }  // namespace
 
 // --- settings and start-up -------------------------------------------------------
@@ -197,11 +218,14 @@ void SpeechInit(int level, const std::string& message_folder) {
 
   int code = synth::TranslatorOpen();
   if (code != 0) {
-    // A Tessel without its voice still runs its scripts: the reason goes to
-    // standard error, where the person installing it looks.
+    // The reason also goes to standard error, where the person installing
+    // Tessel looks.
     std::fprintf(stderr, "tessel: Erro de inicializa\xC3\xA7\xC3\xA3o: %d\ntessel: Banco de dados de voz: %s\n", code,
                  platform::Latin1ToUtf8(synth::TranslatorDatabase()).c_str());
     synth::TranslatorClose();
+    // A voice the settings name and that cannot be opened ends the program,
+    // said aloud; with no voice named at all, scripts still run (silently).
+    if (VoiceNamed()) MissingVoice(code);
   }
 
   s.message_folder = message_folder;

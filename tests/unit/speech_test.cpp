@@ -107,18 +107,17 @@ TEST(SpeechSettings, EngineRequest) {
   }
 }
 
-TEST(SpeechWithoutVoice, RunsSilentlyAndSaysWhyOnStandardError) {
-  test_support::HeadlessConsole console("[TRADUTOR]\r\nDIRLETRAS=/nonexistent\r\nDIRDIFONES=/nonexistent\r\n");
-  LogCapture log;
-  testing::internal::CaptureStderr();
-  speech::SpeechInit(0, "");
-  std::string errors = testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("Erro de inicializa"), std::string::npos);
-  EXPECT_NE(errors.find("Banco de dados de voz: DIFONES2"), std::string::npos);
-  EXPECT_FALSE(synth::TranslatorIsOpen());
-  speech::Speak("casa 12");
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"speak casa 12"}));
-  speech::SpeechEnd();
+// A voice the settings name and that cannot be opened: the reason is written
+// (and said), and Enter ends the program.
+TEST(SpeechWithoutVoice, NamedVoiceMissingEndsTheProgramOnEnter) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        test_support::HeadlessConsole console("[TRADUTOR]\r\nDIRLETRAS=/nonexistent\r\nDIRDIFONES=/nonexistent\r\n");
+        PostKeyAt(0, '\r');
+        speech::SpeechInit(0, "");
+      },
+      testing::ExitedWithCode(0), "Banco de dados de voz: DIFONES2");
 }
 
 struct SpeakCase {
