@@ -104,21 +104,24 @@ Piece Place(const voice::UnitSpec& unit, voice::Take take) {
   return piece;
 }
 
-// The level of a piece at `gain`: the mean power of its sounding 10 ms
-// frames (within 30 dB of the loudest), in dB of full scale.
-double LevelDb(const Piece& piece, double gain) {
+// The level of a unit as it is stored (8-bit, faded): the mean power of its
+// 10 ms frames within 30 dB of the loudest, in dB of full scale.
+double LevelDb(const std::vector<uint8_t>& samples) {
   const size_t frame = Ms(10);
   std::vector<double> powers;
-  for (size_t at = piece.begin; at + frame <= piece.end; at += frame) {
+  for (size_t at = 0; at + frame <= samples.size(); at += frame) {
     double power = 0;
-    for (size_t i = at; i < at + frame; ++i) power += piece.take.samples[i] * piece.take.samples[i] * gain * gain;
+    for (size_t i = at; i < at + frame; ++i) {
+      const double value = (static_cast<int>(samples[i]) - 128) / 128.0;
+      power += value * value;
+    }
     powers.push_back(power / static_cast<double>(frame));
   }
   const double loudest = powers.empty() ? 0 : *std::max_element(powers.begin(), powers.end());
   double sum = 0;
   size_t frames = 0;
   for (double power : powers)
-    if (power > 1e-9 && power > loudest / 1000) {  // within 30 dB of its loudest frame
+    if (power > 1e-9 && power > loudest / 1000) {
       sum += power;
       ++frames;
     }
@@ -188,11 +191,12 @@ int main(int argc, char** argv) {
   std::string index, samples_out;
   int units = 0;
   // Within a phoneme class, no unit stands out: each is brought to within
-  // 1.2 dB of its class's median level (as far as its peak allows).
+  // 1 dB of its class's median level (as far as its peak allows).
   std::map<std::string, std::vector<double>> class_levels;
   std::vector<double> levels;
   for (size_t u = 0; u < inventory.size(); ++u) {
-    levels.push_back(LevelDb(pieces[u], gain));
+    const Piece& piece = pieces[u];
+    levels.push_back(LevelDb(voice::Cut(piece.take, piece.begin, piece.end, gain, piece.fade_in_ms, piece.fade_out_ms)));
     if (levels.back() > -90) class_levels[inventory[u].kind].push_back(levels.back());
   }
   std::map<std::string, double> medians;
@@ -205,7 +209,7 @@ int main(int argc, char** argv) {
     double unit_gain = gain;
     if (levels[u] > -90) {
       const double median = medians[inventory[u].kind];
-      const double wanted = std::clamp(levels[u], median - 1.2, median + 1.2);
+      const double wanted = std::clamp(levels[u], median - 1.0, median + 1.0);
       unit_gain = gain * std::pow(10.0, (wanted - levels[u]) / 20);
       const double peak = Peak(piece);
       if (peak * unit_gain > 0.99 && wanted > levels[u]) unit_gain = std::max(gain, 0.99 / peak);
