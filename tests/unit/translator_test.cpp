@@ -353,6 +353,39 @@ TEST(DiphoneTranslator, UnstressedUnitsLoseTheCut) {
   }
 }
 
+// A unit said shorter than recorded (the cut, the 0.6/0.7/0.9 factors) fades
+// to silence over its last 66 samples; a unit said whole is left as it is.
+TEST(DiphoneTranslator, UnitsCutShortFadeOut) {
+  struct Case { int cut; const char* phonemes; bool faded; };
+  const Case cases[] = {
+      {50, "[k/a]", true},    // the cut
+      {0, "[p/a/y]", true},   // $PA at 0.6, then $AY
+      {0, "[k/A]", false},    // whole
+  };
+  for (const Case& c : cases) {
+    VoiceFolder voice({}, kUnits, "", "");
+    ASSERT_EQ(synth::TranslatorOpen(), 0);
+    synth::SetTranslatorTiming(c.cut, 0, 0);
+    TranslatorRun run;
+    synth::SayPhonemes(c.phonemes);
+    ASSERT_EQ(run.images.size(), 1u) << c.phonemes;
+    const std::vector<uint8_t>& samples = run.images[0];
+    // The first unit's end: where its value (below silence) stops.
+    const uint8_t value = samples[0];
+    size_t end = 0;
+    while (end < samples.size() && samples[end] != 128 && (end == 0 || samples[end] <= samples[end - 1] + 2)) ++end;
+    if (c.faded) {
+      ASSERT_GE(end, 66u) << c.phonemes;
+      EXPECT_EQ(samples[end - 66], value) << c.phonemes;  // the fade begins at the full value ...
+      EXPECT_GT(samples[end - 1], value) << c.phonemes;  // ... and rises towards silence
+      for (size_t i = end - 65; i < end; ++i) EXPECT_GE(samples[i], samples[i - 1]) << c.phonemes << " at " << i;
+    } else {
+      EXPECT_EQ(samples.back(), value) << c.phonemes;
+    }
+    synth::TranslatorClose();
+  }
+}
+
 TEST(DiphoneTranslator, WordsAreSeparatedByTheGap) {
   VoiceFolder voice({}, kUnits, "", "");
   ASSERT_EQ(synth::TranslatorOpen(), 0);
