@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "platform/media.h"
 #include "platform/settings.h"
 #include "platform/text.h"
+#include "speech/espeak_voice.h"
 #include "speech/number_words.h"
 #include "speech/settings.h"
 #include "speech/wav_player.h"
@@ -46,6 +48,7 @@ struct State {
   bool pending = true;          // engine text nobody has waited for
   bool stop = false;            // ends a running own-path Speak
   bool echo = true;             // the line editor says each character typed
+  bool say_punctuation = true;  // [TRADUTOR] PONTUACAO: signs are said in running text
   uint8_t click[kWavHeaderBytes + kClickBytes] = {};
   bool click_made = false;
 };
@@ -112,6 +115,18 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 128; }
 bool IsWordCharacter(unsigned char c) { return IsLetter(c) || c == ' '; }
 
+// The apostrophe of an elided "de" ("d'\xE1gua") belongs to its word.
+bool ElidedD(const std::string& text, size_t at) {
+  return text[at] == '\'' && at > 0 && (text[at - 1] == 'd' || text[at - 1] == 'D') && at + 1 < text.size() &&
+         IsLetter(static_cast<unsigned char>(text[at + 1]));
+}
+
+// Signs that [TRADUTOR] PONTUACAO=NAO leaves unsaid in running text.
+bool IsPunctuationSign(unsigned char c) {
+  return c != '\0' && (std::strchr(".,;:!?()\"'-", c) != nullptr || c == 0x85 || (c >= 0x91 && c <= 0x94) ||
+                       c == 0xA1 || c == 0xAB || c == 0xBB || c == 0xBF);
+}
+
 // Says a sign and pauses after it (`text` begins with the sign).
 void PunctuationPause(const std::string& text) {
   State& s = S();
@@ -119,7 +134,7 @@ void PunctuationPause(const std::string& text) {
   WaitWhileSpeaking();
   char sign = text[0];
   bool space_follows = text.size() > 1 && text[1] == ' ';
-  SayLetter(sign);
+  if (s.say_punctuation) SayLetter(sign);
   int pause = 0;
   if (sign == '(' || sign == ')' || sign == ':' || sign == ';') pause = s.pause_colon;
   else if ((sign == ',' || sign == '-') && space_follows) pause = s.pause_comma;
@@ -136,6 +151,26 @@ void PlayPlainImage(uint8_t* image, size_t data_bytes) {
   PlayWavImage(image, kWavHeaderBytes + data_bytes);
   WaitWhileSpeaking();
   SetCompression(compression);
+}
+
+// MIRANE.INI names a voice: its folders or its database.
+bool VoiceNamed() {
+  for (const char* key : {"DIRDIFONES", "DIRLETRAS"})
+    if (platform::ProfileKeyExists("MIRANE.INI", "TRADUTOR", key)) return true;
+  return !Synthesizer("DIFONES").empty();
+}
+
+// The voice could not be opened: the two lines are written and said with
+// espeak-ng, then Enter ends the program.
+[[noreturn]] void MissingVoice(int code) {
+  const std::string lines[] = {"Erro de inicializa\xE7\xE3o: " + std::to_string(code),
+                               "Banco de dados de voz: " + synth::TranslatorDatabase()};
+  for (const std::string& line : lines) console::ConsoleWrite(line + "\r\n");
+  for (const std::string& line : lines)
+    if (!KeyWaiting()) SayWithEspeak(line);
+  while (console::ReadKey() != '\r') {
+  }
+  console::CloseConsole();
 }
 
 }  // namespace
@@ -183,17 +218,23 @@ void SpeechInit(int level, const std::string& message_folder) {
 
   int code = synth::TranslatorOpen();
   if (code != 0) {
-    // A Tessel without its voice still runs its scripts: the reason goes to
-    // standard error, where the person installing it looks.
+    // The reason also goes to standard error, where the person installing
+    // Tessel looks.
     std::fprintf(stderr, "tessel: Erro de inicializa\xC3\xA7\xC3\xA3o: %d\ntessel: Banco de dados de voz: %s\n", code,
                  platform::Latin1ToUtf8(synth::TranslatorDatabase()).c_str());
     synth::TranslatorClose();
+    // A voice the settings name and that cannot be opened ends the program,
+    // said aloud; with no voice named at all, scripts still run (silently).
+    if (VoiceNamed()) MissingVoice(code);
   }
 
   s.message_folder = message_folder;
   if (!s.message_folder.empty() && !EndsWithSeparator(s.message_folder)) s.message_folder += '\\';
   s.letters_folder =
       Anchored(VoiceFolderSetting("DIRLETRAS", kDefaultLettersFolder, "letras", 255));
+
+  std::string punctuation = ReadSetting("TRADUTOR", "PONTUACAO");
+  s.say_punctuation = punctuation.empty() || UpperCasePt(punctuation[0]) != 'N';
 
   s.engine_active = false;
   EngineRequest engine = ReadEngineRequest();
@@ -389,7 +430,8 @@ void Speak(std::string_view view) {
     }
     if (IsWordCharacter(c)) {
       size_t end = at;
-      while (end < text.size() && IsWordCharacter(static_cast<unsigned char>(text[end]))) ++end;
+      while (end < text.size() && (IsWordCharacter(static_cast<unsigned char>(text[end])) || ElidedD(text, end)))
+        ++end;
       std::string run = text.substr(at, end - at);
       std::string word = Trimmed(run);
       if (UpperCasePt(word) == "WWW") Spell(word);
@@ -415,13 +457,19 @@ void Speak(std::string_view view) {
       char next = rest.size() < 3 ? ' ' : rest[1];
       if (next == ' ' || next == '-') PunctuationPause(rest);
       else if (IsDigit(static_cast<unsigned char>(next))) PlayMessage("_MENOS");
-      else SayLetter('-');
+      else if (s.say_punctuation) SayLetter('-');
     } else if (rest.compare(0, 3, "://") == 0) {
       SayLetter(':');
     } else if (sign == ' ' || sign == '\t') {
       // nothing
     } else if (sign == '(' || sign == ')' || sign == ',' || sign == '.' || sign == ':' || sign == ';') {
       PunctuationPause(rest);
+    } else if (!s.say_punctuation && IsPunctuationSign(c)) {
+      // Not said; a sentence's end still pauses.
+      if ((sign == '!' || sign == '?') && rest.size() > 1 && rest[1] == ' ' && !KeyWaiting()) {
+        WaitWhileSpeaking();
+        InterruptiblePause(s.pause_period);
+      }
     } else if (!KeyWaiting()) {
       SayLetter(sign);
     }

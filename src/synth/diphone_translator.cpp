@@ -27,6 +27,8 @@ constexpr size_t kLongestSegment = 40;
 constexpr size_t kLongestUnit = 12;
 constexpr uint8_t kSilence = 128;
 constexpr size_t kNoiseBytes = 300;
+// A unit cut short fades out over its last 6 ms.
+constexpr size_t kFadeBytes = 66;
 const char kDefaultLetters[] = "c:\\tarsel\\som\\letras";
 const char kDefaultDiphones[] = "c:\\tarsel\\som\\difones";
 
@@ -194,6 +196,20 @@ bool AppendLetterFile(const std::string& unit) {
   return false;
 }
 
+}  // namespace
+
+void FadeOut(uint8_t* samples, size_t count) {
+  const size_t fade = std::min(count, kFadeBytes);
+  for (size_t i = 0; i < fade; ++i) {
+    uint8_t& sample = samples[count - fade + i];
+    const int remaining = static_cast<int>(fade - i - 1);  // the last sample reaches silence
+    const int value = static_cast<int>(sample) - kSilence;
+    sample = static_cast<uint8_t>(kSilence + value * remaining / static_cast<int>(fade));
+  }
+}
+
+namespace {
+
 void AppendUnit(const IndexRecord& record, const std::string& name, int mode, double factor) {
   Translator& t = T();
   int64_t length = record.length;
@@ -209,6 +225,9 @@ void AppendUnit(const IndexRecord& record, const std::string& name, int mode, do
   bytes = std::min(bytes, sizeof samples);
   if (std::fseek(t.data.get(), static_cast<long>(record.offset), SEEK_SET) != 0) return;
   size_t got = std::fread(samples, 1, bytes, t.data.get());
+  // A unit said shorter than recorded (the cut, a factor) would end on a
+  // step: its last milliseconds fade to silence instead.
+  if (got < record.length) FadeOut(samples, got);
   Append(samples, got);
 }
 

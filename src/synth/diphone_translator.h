@@ -40,6 +40,10 @@ const std::string& TranslatorDiphoneFolder();
 // player (or once speech was stopped).
 void SayPhonemes(const std::string& phonemes);
 
+// Fades the last few milliseconds of 8-bit unsigned samples to silence, so a
+// sound cut short ends without a step.
+void FadeOut(uint8_t* samples, size_t count);
+
 // --- seams for tests and the voice tools ---------------------------------------
 
 // What became of one unit look-up.

@@ -48,16 +48,17 @@ unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast
 // --- the accent table --------------------------------------------------------------
 
 // Replacement of each byte 128-255; null: no replacement (becomes " \1 ").
-// "\xA7", "\xAA" and "\xBA" stand for themselves.
+// "\xA7", "\xAA", "\xB0" and "\xBA" stand for themselves.
 const char* const kAccents[128] = {
     // 128-143
     "ss", "u\"", "e'", "a^", "a~", "a`", "a'", "ss", "e^", "e\"", "e`", "i\"", "i^", "i`", "a~", "a'",
     // 144-159
     "e'", "ae", "-", "o^", "o~", "o`", "u^", "u`", "y-", "o~", "u\"", nullptr, nullptr, nullptr, nullptr, nullptr,
     // 160-175
-    "a'", "i'", "o'", "u'", "nh", "nh", nullptr, "\xA7", "?", nullptr, nullptr, "\xAA", nullptr, "!", "\"", "\"",
-    // 176-191
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "\xBA",
+    "a'", "i'", "o'", "u'", "nh", "nh", nullptr, "\xA7", "?", nullptr, "\xAA", "\xAA", nullptr, "!", "\"", "\"",
+    // 176-191 (the degree sign and the masculine ordinal stand for themselves,
+    // so they are said by name)
+    "\xB0", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "\xBA", "\xBA",
     nullptr, nullptr, nullptr, "?",
     // 192-207
     "a`", "a'", "a^", "a~", "a~", "a", "ae", "ss", "e`", "e'", "e^", "e\"", "i`", "i'", "i^", "i\"",

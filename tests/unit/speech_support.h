@@ -40,6 +40,14 @@ inline std::string WavFile(const std::vector<uint8_t>& data, int rate = 11025, i
   return file;
 }
 
+// A file of the source tree, whole.
+inline std::string ReadSourceFile(const std::string& relative) {
+  std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 // `count` bytes of 8-bit sound, every one `value`.
 inline std::vector<uint8_t> Samples(size_t count, uint8_t value) { return std::vector<uint8_t>(count, value); }
 

@@ -75,15 +75,15 @@ TEST(SpeechSettings, SpeedLevelFallsBackToThree) {
 TEST(SpeechSettings, LevelKeysReachThePlayerAndTheTranslator) {
   test_support::HeadlessConsole console(
       "[SINTETIZADOR]\r\nRAPIDINHO4=SIM\r\nCORTAFALA4=s\r\nRAPIDINHO2=Nao\r\nCORTAFALA2=\r\nDIFONES4=OUTRAVOZ9\r\n");
-  speech::SpeechInit(4, "");
+  // (A database that cannot be opened would end the program at SpeechInit,
+  // so the level is loaded on its own.)
+  speech::LoadSpeedLevel(4);
   EXPECT_TRUE(speech::FastPlayback());
   EXPECT_TRUE(speech::Compression());
   EXPECT_EQ(synth::TranslatorDatabase(), "OUTRAVOZ");
-  speech::SpeechEnd();
-  speech::SpeechInit(2, "");
+  speech::LoadSpeedLevel(2);
   EXPECT_FALSE(speech::FastPlayback());
   EXPECT_FALSE(speech::Compression());
-  speech::SpeechEnd();
   synth::SetTranslatorDatabase("DIFONES2");
 }
 
@@ -107,18 +107,17 @@ TEST(SpeechSettings, EngineRequest) {
   }
 }
 
-TEST(SpeechWithoutVoice, RunsSilentlyAndSaysWhyOnStandardError) {
-  test_support::HeadlessConsole console("[TRADUTOR]\r\nDIRLETRAS=/nonexistent\r\nDIRDIFONES=/nonexistent\r\n");
-  LogCapture log;
-  testing::internal::CaptureStderr();
-  speech::SpeechInit(0, "");
-  std::string errors = testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("Erro de inicializa"), std::string::npos);
-  EXPECT_NE(errors.find("Banco de dados de voz: DIFONES2"), std::string::npos);
-  EXPECT_FALSE(synth::TranslatorIsOpen());
-  speech::Speak("casa 12");
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"speak casa 12"}));
-  speech::SpeechEnd();
+// A voice the settings name and that cannot be opened: the reason is written
+// (and said), and Enter ends the program.
+TEST(SpeechWithoutVoice, NamedVoiceMissingEndsTheProgramOnEnter) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        test_support::HeadlessConsole console("[TRADUTOR]\r\nDIRLETRAS=/nonexistent\r\nDIRDIFONES=/nonexistent\r\n");
+        PostKeyAt(0, '\r');
+        speech::SpeechInit(0, "");
+      },
+      testing::ExitedWithCode(0), "Banco de dados de voz: DIFONES2");
 }
 
 struct SpeakCase {
@@ -190,6 +189,63 @@ TEST(Speak, PausesFollowTheSigns) {
     EXPECT_EQ(platform::NowMs() - start, 24 + c.pause) << c.text;
     speech::SpeechEnd();
   }
+}
+
+// [TRADUTOR] PONTUACAO=NAO: the signs of running text are not said, their
+// pauses stay; other symbols are still said, and spelling names every sign.
+TEST(Speak, PunctuationCanBeLeftUnsaid) {
+  ExpectHeard(
+      {
+          {"ka, (bo)", {"unit $KA", "unit $BO"}},
+          {"ka. bo; ka: bo! ka? \"bo\" 'ka'", {"unit $KA", "unit $BO", "unit $KA", "unit $BO", "unit $KA",
+                                                 "unit $BO", "unit $KA"}},
+          {"- ka", {"unit $KA"}},
+          {"@#", {"_64", "_35"}},
+          {"ka://bo", {"unit $KA", "_58", "_47", "_47", "unit $BO"}},
+      },
+      "PONTUACAO=NAO\r\n");
+  struct Case { const char* text; int64_t pause; };
+  const Case cases[] = {{". ", 500}, {", ", 300}, {":", 200}, {"(", 200}, {"? ", 500}, {"!", 500}, {"\"", 0}};
+  for (const Case& c : cases) {
+    VoiceFolder voice(Voice(), kUnits, kRules, "",
+                      "PONTUACAO=nao\r\n[SINTETIZADOR]\r\nPAUSAPONTO3=500\r\nPAUSAVIRG3=300\r\n");
+    speech::SpeechInit(3, "");
+    LogCapture log;
+    int64_t start = platform::NowMs();
+    speech::Speak(c.text);
+    // The pause alone passes: no sign's sound is played.
+    EXPECT_EQ(platform::NowMs() - start, c.pause) << c.text;
+    EXPECT_TRUE(Heard(log).empty()) << c.text;
+    LogCapture spelled;
+    speech::Spell(c.text);
+    EXPECT_EQ(Heard(spelled).size(), std::string(c.text).size() + 1) << c.text;
+    speech::SpeechEnd();
+  }
+}
+
+// With the voice's own rules: the apostrophe of d' stays inside its word,
+// and the degree sign and the ordinals are said by name.
+TEST(Speak, ElisionAndOrdinalsWithTheVoiceRules) {
+  std::vector<std::string> letters = Voice();
+  for (const char* key : {"_176", "_170", "_186"}) letters.push_back(key);
+  VoiceFolder voice(letters, {{"$DA", 100, 10}, {"$GWACIRC", 100, 20}, {"$PACIRC", 100, 30}},
+                    speech_support::ReadSourceFile("data/voice/regras.rgr"),
+                    speech_support::ReadSourceFile("data/voice/portug.exc"));
+  speech::SpeechInit(3, "");
+  synth::SetTranslatorTiming(0, 0, 0);
+  struct Case { const char* text; std::vector<std::string> heard; };
+  const Case cases[] = {
+      {"d'\xE1gua", {"unit $DA", "unit $GWACIRC"}},
+      {"pa d'\xE1gua", {"unit $PACIRC", "unit $DA", "unit $GWACIRC"}},
+      {"\xB0 \xAA \xBA", {"unit _176", "unit _170", "unit _186"}},
+      {"1\xBA", {"word _um", "unit _186"}},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    speech::Speak(c.text);
+    EXPECT_EQ(Heard(log), c.heard) << c.text;
+  }
+  speech::SpeechEnd();
 }
 
 TEST(Speak, KeyStopsAtOnceAndStaysQueued) {

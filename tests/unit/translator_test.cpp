@@ -17,6 +17,7 @@
 namespace {
 
 using speech_support::TinyUnit;
+using speech_support::ReadSourceFile;
 using speech_support::VoiceFolder;
 
 TEST(TranslatorText, AccentsBecomeMarksAndWYBecomeVowels) {
@@ -37,7 +38,10 @@ TEST(TranslatorText, AccentsBecomeMarksAndWYBecomeVowels) {
       {"a\tb\r\n", "ab"},
       {"\xF0", " \x01 "},
       {"\xAB", "\xAA"},
-      {"\xAA", " \x01 "},
+      // The ordinals and the degree sign stay, to be said by name.
+      {"\xAA", "\xAA"},
+      {"\xBA", "\xBA"},
+      {"\xB0", "\xB0"},
       {"\xD7", "x"},
   };
   for (const Case& c : cases) EXPECT_EQ(synth::PrepareText(c.text), c.prepared) << c.text;
@@ -141,12 +145,6 @@ TEST(TranslatorRules, UnusableLinesAreNoRules) {
   synth::TranslatorClose();
 }
 
-std::string ReadSourceFile(const std::string& relative) {
-  std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The project's rules: each syllable ends at a blank, and the phonemes are
 // those of Brazilian Portuguese.
@@ -186,6 +184,28 @@ TEST(VoiceRules, BrazilianPortugueseSyllables) {
       {"pai", "[p/A/y ]"},
       {"praia", "[p/R/A/ y/a^]"},
       {"BR", "[ /_b][ /_r]"},
+      // An i after the silent u of qu/gu is nasal before n or m.
+      {"quinta", "[k/I~ /t/a^]"},
+      {"quinze", "[k/I~ /z/i]"},
+      {"seguinte", "[s/e^ /g/I~ /tch/i]"},
+      {"pinguim", "[p/i~ /gw/I~ ]"},
+      // A circumflex e before n and a consonant is nasal.
+      {"ci\xEAncia", "[s/i/E~ /s/i/a^]"},
+      {"frequ\xEAncia", "[f/R/e^ /kw/E~ /s/i/a^]"},
+      // The stressed e of the demonstratives, closed in esse/este, open in
+      // essa/esta; their plurals alike.
+      {"esse", "[E^ /s/i]"},
+      {"este", "[E^ /s /tch/i]"},
+      {"essa", "[E /s/a^]"},
+      {"esta", "[E /s /t/a^]"},
+      {"estes", "[E^ /s /tch/i/s ]"},
+      // "ainda": a, then the stressed nasal i, in syllables of their own.
+      {"ainda", "[A I~ /d/a^]"},
+      {"d'\xE1gua", "[d/A /gw/a^]"},
+      // The degree sign and the ordinals are said by name.
+      {"\xB0", "[ /_\xB0]"},
+      {"\xAA", "[ /_\xAA]"},
+      {"\xBA", "[ /_\xBA]"},
   };
   for (const Case& c : cases) EXPECT_EQ(synth::TextToPhonemes(c.text), c.phonemes) << c.text;
   synth::TranslatorClose();
@@ -329,6 +349,39 @@ TEST(DiphoneTranslator, UnstressedUnitsLoseTheCut) {
     TranslatorRun run;
     synth::SayPhonemes(c.phonemes);
     EXPECT_EQ(run.Sizes(), std::vector<size_t>{c.bytes}) << c.phonemes << " cut " << c.cut;
+    synth::TranslatorClose();
+  }
+}
+
+// A unit said shorter than recorded (the cut, the 0.6/0.7/0.9 factors) fades
+// to silence over its last 66 samples; a unit said whole is left as it is.
+TEST(DiphoneTranslator, UnitsCutShortFadeOut) {
+  struct Case { int cut; const char* phonemes; bool faded; };
+  const Case cases[] = {
+      {50, "[k/a]", true},    // the cut
+      {0, "[p/a/y]", true},   // $PA at 0.6, then $AY
+      {0, "[k/A]", false},    // whole
+  };
+  for (const Case& c : cases) {
+    VoiceFolder voice({}, kUnits, "", "");
+    ASSERT_EQ(synth::TranslatorOpen(), 0);
+    synth::SetTranslatorTiming(c.cut, 0, 0);
+    TranslatorRun run;
+    synth::SayPhonemes(c.phonemes);
+    ASSERT_EQ(run.images.size(), 1u) << c.phonemes;
+    const std::vector<uint8_t>& samples = run.images[0];
+    // The first unit's end: where its value (below silence) stops.
+    const uint8_t value = samples[0];
+    size_t end = 0;
+    while (end < samples.size() && samples[end] != 128 && (end == 0 || samples[end] <= samples[end - 1] + 2)) ++end;
+    if (c.faded) {
+      ASSERT_GE(end, 66u) << c.phonemes;
+      EXPECT_EQ(samples[end - 66], value) << c.phonemes;  // the fade begins at the full value ...
+      EXPECT_GT(samples[end - 1], value) << c.phonemes;  // ... and rises towards silence
+      for (size_t i = end - 65; i < end; ++i) EXPECT_GE(samples[i], samples[i - 1]) << c.phonemes << " at " << i;
+    } else {
+      EXPECT_EQ(samples.back(), value) << c.phonemes;
+    }
     synth::TranslatorClose();
   }
 }

@@ -12,9 +12,12 @@ namespace {
 
 int g_source_rate = 22050;
 std::vector<int16_t> g_samples;  // what espeak-ng has said so far
+std::vector<int> g_phoneme_ms;   // where each phoneme began, in ms
 
-int Collect(short* wave, int count, espeak_EVENT*) {
+int Collect(short* wave, int count, espeak_EVENT* events) {
   if (wave && count > 0) g_samples.insert(g_samples.end(), wave, wave + count);
+  for (espeak_EVENT* event = events; event && event->type != espeakEVENT_LIST_TERMINATED; ++event)
+    if (event->type == espeakEVENT_PHONEME && event->id.string[0] != '_') g_phoneme_ms.push_back(event->audio_position);
   return 0;
 }
 
@@ -53,7 +56,8 @@ uint8_t ToUnsigned8(double value) {
 }  // namespace
 
 bool RenderInit(std::string& error) {
-  int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+  int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
+                               espeakINITIALIZE_DONT_EXIT | espeakINITIALIZE_PHONEME_EVENTS);
   if (rate <= 0) {
     error = "espeak-ng cannot start (is espeak-ng-data installed?)";
     return false;
@@ -70,39 +74,63 @@ bool RenderInit(std::string& error) {
 
 void RenderEnd() { espeak_Terminate(); }
 
-std::vector<uint8_t> Render(const std::string& text, int words_per_minute, const Trim& trim) {
+Take RenderTake(const std::string& text, int words_per_minute) {
   g_samples.clear();
+  g_phoneme_ms.clear();
   espeak_SetParameter(espeakRATE, words_per_minute, 0);
   espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8 | espeakPHONEMES, nullptr,
                nullptr);
   espeak_Synchronize();
-  std::vector<double> samples = Resample(g_samples, g_source_rate);
-  if (samples.empty()) return {};
+  Take take;
+  take.samples = Resample(g_samples, g_source_rate);
+  for (double& s : take.samples) s /= 32768.0;
+  for (int ms : g_phoneme_ms)
+    take.phonemes.push_back(std::min(take.samples.size(), static_cast<size_t>(ms) * kRate / 1000));
+  return take;
+}
+
+bool Sounding(const Take& take, size_t from, size_t to, double share, size_t& first, size_t& last) {
+  to = std::min(to, take.samples.size());
   double peak = 0;
-  for (double s : samples) peak = std::max(peak, std::fabs(s));
-  if (peak < 500) return {};
-  // Where the sound is: above 3% of the peak.
-  const double threshold = peak * 0.03;
-  size_t first = 0, last = samples.size() - 1;
-  while (first < last && std::fabs(samples[first]) < threshold) ++first;
-  while (last > first && std::fabs(samples[last]) < threshold) --last;
-  size_t lead = static_cast<size_t>(kRate * trim.lead_ms / 1000);
-  size_t tail = static_cast<size_t>(kRate * trim.tail_ms / 1000);
-  size_t begin = first > lead ? first - lead : 0;
-  size_t end = std::min(samples.size(), last + 1 + tail);
-  // Levelled to 90% of full scale, with 3 ms fades so joins do not click.
-  const double gain = 0.9 * 32767.0 / peak;
-  const size_t fade = kRate * 3 / 1000;
+  for (double s : take.samples) peak = std::max(peak, std::fabs(s));
+  if (peak < 0.015 || from >= to) return false;
+  const double threshold = peak * share;
+  first = from;
+  while (first < to && std::fabs(take.samples[first]) < threshold) ++first;
+  if (first == to) return false;
+  last = to - 1;
+  while (last > first && std::fabs(take.samples[last]) < threshold) --last;
+  return true;
+}
+
+std::vector<uint8_t> Cut(const Take& take, size_t begin, size_t end, double gain, int fade_in_ms, int fade_out_ms) {
+  end = std::min(end, take.samples.size());
   std::vector<uint8_t> out;
+  if (begin >= end) return out;
+  const size_t fade_in = static_cast<size_t>(kRate * fade_in_ms / 1000);
+  const size_t fade_out = static_cast<size_t>(kRate * fade_out_ms / 1000);
   out.reserve(end - begin);
   for (size_t i = begin; i < end; ++i) {
-    double value = samples[i] * gain;
+    double value = take.samples[i] * gain * 32767.0;
     size_t from_start = i - begin, to_end = end - 1 - i;
-    if (from_start < fade) value *= static_cast<double>(from_start) / fade;
-    if (to_end < fade) value *= static_cast<double>(to_end) / fade;
+    if (from_start < fade_in) value *= static_cast<double>(from_start) / fade_in;
+    if (to_end < fade_out) value *= static_cast<double>(to_end) / fade_out;
     out.push_back(ToUnsigned8(value));
   }
   return out;
+}
+
+std::vector<uint8_t> Render(const std::string& text, int words_per_minute, const Trim& trim, double gain) {
+  Take take = RenderTake(text, words_per_minute);
+  size_t first, last;
+  // Where the sound is: above 3% of the peak.
+  if (!Sounding(take, 0, take.samples.size(), 0.03, first, last)) return {};
+  size_t lead = static_cast<size_t>(kRate * trim.lead_ms / 1000);
+  size_t tail = static_cast<size_t>(kRate * trim.tail_ms / 1000);
+  size_t begin = first > lead ? first - lead : 0;
+  size_t end = std::min(take.samples.size(), last + 1 + tail);
+  // 3 ms fades, so joins do not click.
+  return Cut(take, begin, end, gain, 3, 3);
 }
 
 std::vector<uint8_t> DualTone(char key, int ms) {

@@ -1,6 +1,7 @@
 #include "units.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace voice {
 namespace {
@@ -57,9 +58,25 @@ std::string Upper(std::string text) {
   return text;
 }
 
-void Add(std::vector<UnitSpec>& units, const std::string& name, const std::string& phonemes) {
-  if (name.size() > kLongestName) return;
-  units.push_back({name, "[[" + phonemes + "]]"});
+// Adds a unit; false (and nothing added) when its name is too long.
+bool Add(std::vector<UnitSpec>& units, const std::string& name, const std::string& phonemes, UnitCut cut,
+         bool stop = false) {
+  if (name.size() > kLongestName) return false;
+  units.push_back({name, "[[" + phonemes + "]]", cut, stop, ""});
+  return true;
+}
+
+bool IsStop(const char* espeak) { return std::strchr("pbtdkg", espeak[0]) != nullptr; }
+
+// The manner of an onset, by espeak-ng's symbol for it.
+std::string Manner(const std::string& espeak) {
+  if (espeak == "tS" || espeak == "dZ") return "affricate";
+  if (espeak.size() == 2 && (espeak[1] == '*' || espeak[1] == 'l')) return "cluster";
+  if (std::strchr("pbtdkg", espeak[0])) return "stop";
+  if (std::strchr("fvszSZx", espeak[0])) return "fricative";
+  if (std::strchr("mnN", espeak[0])) return "nasal";
+  if (std::strchr("l*r", espeak[0])) return "liquid";
+  return "glide";
 }
 
 }  // namespace
@@ -68,21 +85,34 @@ std::vector<UnitSpec> UnitInventory() {
   std::vector<UnitSpec> units;
   for (const Vowel& vowel : kVowels) {
     std::string v = Upper(std::string(1, vowel.letter)) + vowel.mark;
-    Add(units, "$" + v, std::string("'") + vowel.espeak);
-    for (const Sound& onset : kOnsets)
-      Add(units, "$" + Upper(onset.symbol) + v, std::string(onset.espeak) + "'" + vowel.espeak);
+    if (Add(units, "$" + v, std::string("'") + vowel.espeak + "ta", UnitCut::Vowel))
+      units.back().kind = "vowel";
+    for (const Sound& onset : kOnsets) {
+      if (Add(units, "$" + Upper(onset.symbol) + v, std::string("a") + onset.espeak + "'" + vowel.espeak + "ta",
+          UnitCut::OnsetVowel, IsStop(onset.espeak)))
+        units.back().kind = Manner(onset.espeak) + " + vowel";
+    }
   }
   for (const Diphthong& d : kDiphthongs) {
-    Add(units, std::string("$") + d.letters, std::string("'") + d.plain);
-    Add(units, std::string("$") + d.letters + "CIRC", std::string("'") + d.closed);
-    Add(units, std::string("$") + d.letters + "TIL", std::string("'") + d.nasal);
+    if (Add(units, std::string("$") + d.letters, std::string("p'") + d.plain, UnitCut::Diphthong))
+      units.back().kind = "diphthong";
+    if (Add(units, std::string("$") + d.letters + "CIRC", std::string("p'") + d.closed, UnitCut::Diphthong))
+      units.back().kind = "diphthong";
+    if (Add(units, std::string("$") + d.letters + "TIL", std::string("p'") + d.nasal, UnitCut::Diphthong))
+      units.back().kind = "diphthong";
   }
   // Every symbol alone: a consonant (a coda, or split off a cluster), and the
   // nasal murmur "$NN" that ends a nasal vowel said in parts.
   for (const Sound& onset : kOnsets)
-    if (std::string(onset.symbol) != "r") Add(units, "$" + Upper(onset.symbol), onset.espeak);
-  Add(units, "$R", "r");     // alone, r ends a syllable: not the tap
-  Add(units, "$NN", "N");
+    if (std::string(onset.symbol) != "r") {
+      if (Add(units, "$" + Upper(onset.symbol), std::string("p'a") + onset.espeak, UnitCut::Consonant,
+          IsStop(onset.espeak)))
+        units.back().kind = Manner(onset.espeak) + " alone";
+    }
+  Add(units, "$R", "p'ar", UnitCut::Consonant);  // alone, r ends a syllable: not the tap
+  units.back().kind = "liquid alone";
+  if (Add(units, "$NN", "p'&~N", UnitCut::Consonant))
+    units.back().kind = "nasal alone";
   std::sort(units.begin(), units.end(), [](const UnitSpec& a, const UnitSpec& b) { return a.name < b.name; });
   units.erase(std::unique(units.begin(), units.end(),
                           [](const UnitSpec& a, const UnitSpec& b) { return a.name == b.name; }),

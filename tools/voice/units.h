@@ -12,15 +12,31 @@
 // mark: "$KA", "$PRACIRC", "$NHATIL". Every onset with every vowel, every
 // vowel with every glide, and every symbol alone are recorded, so a missing
 // unit can always be split into recorded ones.
+//
+// Each unit is cut out of a carrier word at the points where its neighbours
+// take over, so that units said one after the other join as in one word:
+//   onset + vowel   "a" + onset + stressed vowel + "ta": from where the onset
+//                   begins (20 ms of a stop's closure) to where the vowel
+//                   dies into the closure of the t
+//   vowel           stressed vowel + "ta": from its start to that closure
+//   vowel + glide   "p" + stressed diphthong: from the steady middle of the
+//                   vowel (where a syllable said at 0.6 hands over) to its end
+//   consonant       "pa" + consonant: the consonant to its end
 #pragma once
 #include <string>
 #include <vector>
 
 namespace voice {
 
+enum class UnitCut { OnsetVowel, Vowel, Diphthong, Consonant };
+
 struct UnitSpec {
   std::string name;      // "$KA"
-  std::string phonemes;  // what espeak-ng says: "[[k'a]]"
+  std::string phonemes;  // the carrier espeak-ng says: "[[ak'ata]]"
+  UnitCut cut = UnitCut::OnsetVowel;
+  bool stop = false;     // begins with a stop's closure
+  std::string kind;      // its phoneme class ("stop + vowel", "vowel"...):
+                         // units of a class are levelled together
 };
 
 std::vector<UnitSpec> UnitInventory();
