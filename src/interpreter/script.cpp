@@ -4,6 +4,7 @@
 // canonical form for the block scans, and the line split once into command
 // word and arguments, so running a loop a million times does no re-parsing.
 #include <memory>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -120,7 +121,14 @@ bool DispatchPrepared(const std::string& word, const std::string& lookup, const 
     speech::WriteLineSpeak("Comando inv\xE1lido: " + word);
     return false;
   }
-  return handler(arguments);
+  try {
+    return handler(arguments);
+  } catch (const std::bad_alloc&) {
+    // The memory the command needed could not be had: it fails like any
+    // failing command, and the program goes on.
+    speech::WriteLineSpeak("Mem\xF3ria insuficiente");
+    return false;
+  }
 }
 
 bool ExecuteStored(const StoredLine& line) {

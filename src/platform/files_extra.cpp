@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/files_temp.h"
 
 namespace platform::files {
 
@@ -111,14 +112,15 @@ CopyOutcome CopyFile(const std::string& source, const std::string& target) {
   if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode))
     return CopyOutcome::SourceNotOpened;
   if (target_path.empty()) return CopyOutcome::TargetNotOpened;
-  Descriptor output(::open(target_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (output.get() < 0) return CopyOutcome::TargetNotOpened;
-  switch (CopyStream(input.get(), output.get())) {
+  // The copy takes the target's place only once it is whole.
+  Replacement output(target);
+  if (!output.file()) return CopyOutcome::TargetNotOpened;
+  switch (CopyStream(input.get(), ::fileno(output.file()))) {
     case StreamResult::ReadFailed: return CopyOutcome::ReadFailed;
     case StreamResult::WriteFailed: return CopyOutcome::WriteFailed;
     case StreamResult::Done: break;
   }
-  return output.Close() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
+  return output.Commit() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
 }
 
 bool MoveFile(const std::string& from, const std::string& to) {
