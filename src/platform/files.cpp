@@ -276,6 +276,12 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& compo
   return best;
 }
 
+// The folder every name is kept inside, when tests and fuzzers ask for one.
+std::string& Confined() {
+  static std::string folder;
+  return folder;
+}
+
 // The native path of a split name: its exact spelling when that exists,
 // otherwise each component looked up case-insensitively from the left, the
 // components from the first missing one on kept as given.
@@ -302,6 +308,9 @@ std::string Resolve(const SplitName& split) {
     exact = resolved;
   }
   if (split.trailing_separator && !split.components.empty()) exact += '/';
+  if (!Confined().empty() && !exact.empty() && exact[0] == '/' && exact != Confined() &&
+      exact.compare(0, Confined().size() + 1, Confined() + "/") != 0)
+    return "";
   return exact;
 }
 
@@ -338,6 +347,11 @@ Entry MakeEntry(const std::string& folder, const std::string& native_name) {
 
 // ---------------------------------------------------------------------------
 // Names
+
+void ConfineForTests(const std::string& folder) {
+  Confined() = folder;
+  while (Confined().size() > 1 && Confined().back() == '/') Confined().pop_back();
+}
 
 std::string NativePath(const std::string& name) {
   if (name.empty()) return "";

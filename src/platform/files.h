@@ -16,6 +16,11 @@ namespace platform::files {
 // The native (UTF-8) path a script name stands for.
 std::string NativePath(const std::string& name);
 
+// Tests and fuzzers: every name that resolves outside the native `folder`
+// (an absolute path) then stands for no file at all, so scripts run on
+// arbitrary input cannot touch the rest of the disk. "" lifts it.
+void ConfineForTests(const std::string& folder);
+
 bool Exists(const std::string& name);
 bool IsDirectory(const std::string& name);
 // A plain file: not a folder, device, pipe or socket.

@@ -231,10 +231,19 @@ TEST_F(SafeReplacement, KilledReplicaLeavesTheOldTarget) {
   close(writer);
   EXPECT_EQ(folder_.Read("work/alvo.txt"), "old contents");
   fs::remove(fifo);
-  // The next start clears what the killed run left.
+  // A picture left by an ended run (no process has that id), and a file of
+  // a run still going (this test's own).
+  fs::path own = folder_.path() / "tmp" / ("tessel-" + std::to_string(geteuid()));
+  ASSERT_TRUE(fs::is_directory(own));
+  folder_.Write("tmp/" + own.filename().string() + "/4999999-0-1-tessel-picture-.bmp", "BM");
+  std::string alive = std::to_string(getpid()) + "-0-1-tessel-picture-.bmp";
+  folder_.Write("tmp/" + own.filename().string() + "/" + alive, "BM");
+  // The next start clears what the ended runs left.
   EXPECT_EQ(Wait(Start("ESCREVE \"ok\"\r\n")), 0);
   EXPECT_TRUE(Named(work(), ".tessel-").empty());
-  EXPECT_TRUE(Named(folder_.path() / "tmp", "").size() <= 1);  // only the program's folder
+  std::vector<std::string> left = Named(own, "");
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(fs::path(left[0]).filename(), alive);
 }
 
 // A full disk (a 64 KiB file system, or a file-size limit where mounting is
