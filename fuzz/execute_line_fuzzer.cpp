@@ -88,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(g_work, ignored))
     std::filesystem::remove_all(entry.path(), ignored);
+  std::filesystem::create_directories(g_work, ignored);  // DIR REMOVE "C:\" may have taken it
   std::filesystem::current_path(g_work, ignored);
   std::string input(reinterpret_cast<const char*>(data), size);
   size_t start = 0;
