@@ -46,7 +46,9 @@ bool OpenFileOperands(const std::string& arguments, FilePointer& input,
                       std::unique_ptr<platform::files::Replacement>& output) {
   std::string rest = arguments, source, target;
   if (!interp::ReadOperand(rest, source) || !interp::ReadOperand(rest, target)) return false;
-  if (!platform::files::Exists(source) || platform::files::IsDirectory(source)) return false;
+  // A device such as /dev/zero never ends: no file to encode.
+  if (!platform::files::Exists(source) || platform::files::IsDirectory(source) || platform::files::IsDevice(source))
+    return false;
   // Writing the target would empty the source before it is read.
   if (platform::files::SameFile(source, target)) return false;
   input.reset(platform::files::Open(source, "rb"));

@@ -401,6 +401,11 @@ bool IsRegularFile(const std::string& name) {
   return StatName(name, info) && S_ISREG(info.st_mode);
 }
 
+bool IsDevice(const std::string& name) {
+  struct stat info;
+  return StatName(name, info) && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
 int64_t FileSize(const std::string& name) {
   struct stat info;
   if (!StatName(name, info) || S_ISDIR(info.st_mode)) return -1;

@@ -25,6 +25,8 @@ bool Exists(const std::string& name);
 bool IsDirectory(const std::string& name);
 // A plain file: not a folder, device, pipe or socket.
 bool IsRegularFile(const std::string& name);
+// A character or block device (such as /dev/zero, which never ends).
+bool IsDevice(const std::string& name);
 // Size in bytes, or -1 when the file cannot be examined.
 int64_t FileSize(const std::string& name);
 

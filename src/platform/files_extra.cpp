@@ -109,7 +109,9 @@ CopyOutcome CopyFile(const std::string& source, const std::string& target) {
   if (source_path.empty()) return CopyOutcome::SourceNotOpened;
   Descriptor input(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
-  if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode))
+  // A device is no file to copy: /dev/zero would fill the disk.
+  if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode) || S_ISCHR(info.st_mode) ||
+      S_ISBLK(info.st_mode))
     return CopyOutcome::SourceNotOpened;
   if (target_path.empty()) return CopyOutcome::TargetNotOpened;
   // The copy takes the target's place only once it is whole.

@@ -17,6 +17,7 @@
 
 #include "console/bmp.h"
 #include "data/picture.h"
+#include "interpreter/interpreter.h"
 #include "test_support.h"
 
 namespace {
@@ -142,6 +143,17 @@ TEST_F(OversizedPictures, ShowableSizesStillShow) {
 TEST_F(OversizedPictures, EndlessDevicesAreBounded) {
   EXPECT_FALSE(data::CmdImagem("\"/dev/zero\""));
   EXPECT_FALSE(data::ConvertJpegToBitmap("/dev/zero", (headless_.folder().path() / "x.bmp").string()));
+}
+
+// Copies and encodings of a device that never ends are refused at once,
+// before anything is written.
+TEST_F(OversizedPictures, EndlessDevicesAreNotCopied) {
+  std::string target = (headless_.folder().path() / "alvo.txt").string();
+  for (const char* line : {"REPLICA \"/dev/zero\" \"", "CODARQBASE64 \"/dev/zero\" \"",
+                           "DECODARQBASE64 \"/dev/zero\" \""}) {
+    EXPECT_FALSE(interp::ExecuteLine(line + target + "\"", false)) << line;
+    EXPECT_FALSE(fs::exists(target)) << line;
+  }
 }
 
 // The real program under an address-space limit.
