@@ -162,7 +162,12 @@ Replacement::Replacement(const std::string& target) {
     return;
   }
   temporary_ = temporary;
-  if (exists) (void)::fchmod(handle, mode);  // the old file's permissions, whatever the umask
+  if (exists) {
+    // The old file's owner (where we may give it) and permissions, whatever
+    // the umask.
+    if (::fchown(handle, info.st_uid, info.st_gid) != 0) errno = 0;  // not ours to give: it stays ours
+    (void)::fchmod(handle, mode);
+  }
   file_ = ::fdopen(handle, "wb");
   if (!file_) {
     ::close(handle);
