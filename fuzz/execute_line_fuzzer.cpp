@@ -2,11 +2,14 @@
 // to 64 lines run in order against a fresh variable store and list table.
 //
 // The console is headless with a virtual clock and no key script, so
-// nothing sleeps. Only the commands of the language itself may run (the
-// filter below): commands that wait for keys would end the process when
-// no key is left, and commands that reach files, programs or the network
-// have no place in a fuzzer. DESVIA is left out because DESVIA SCRIPT can
-// load any file, including endless ones such as /dev/zero.
+// nothing sleeps. Only the commands of the language itself and the file
+// and binary commands may run (the filter below): commands that wait for
+// keys would end the process when no key is left, and commands that reach
+// programs or the network have no place in a fuzzer. The file commands run
+// inside a throwaway folder: every drive and the current folder are that
+// folder, and the files layer is confined to it, so no name reaches the
+// rest of the disk (nor an endless device such as /dev/zero). DESVIA is
+// left out because DESVIA SCRIPT would replace the lines being run.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,11 +17,14 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz_support.h"
+#include "data/data_module.h"
 #include "data/lists.h"
 #include "interpreter/command_filter.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/operands.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "speech/settings.h"
 
 namespace {
@@ -28,6 +34,11 @@ const char* const kAllowed[] = {
     "DIVIDE", "CONCATENA", "COPIA",  "LISTA",     "TITULO", "T\xCDTULO", "DELETA", "SUBSTITUI", "CMD",
     "SE",     "SENAO",     "SEN\xC3O", "ENQUANTO", "REPETE", "FIM",     "TERMINA", "CHAMA",   "RETORNA",
     "RANDOMIZA",
+    // Files and folders, binary files and encodings.
+    "ABRE", "FECHA", "CHECA", "REMOVE", "RENOMEIA", "REPLICA", "DIR", "BUSCA", "TAMARQ", "HTAMARQ",
+    "CRIABIN", "ESCREVEBYTE", "LEBYTE", "GRAVABYTES", "LIMPABYTES", "FECHABIN", "CODBASE64",
+    "DECODBASE64", "CODARQBASE64", "DECODARQBASE64", "ADQUOTED", "REMOVEQUOTED", "ANSIPARAUTF8",
+    "UTF8PARAANSI", "IMAGEM",
 };
 
 bool Allowed(const char* word) {
@@ -38,6 +49,8 @@ bool Allowed(const char* word) {
 
 constexpr int kMaxLines = 64;
 
+std::string g_work;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -47,9 +60,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   unsetenv("TESSEL_LOG");
   unsetenv("TESSEL_SCREEN");
   // An empty Windows folder: no MIRANE.INI, every setting at its default.
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / "tessel-fuzz";
-  std::filesystem::create_directories(folder);
+  const std::filesystem::path& folder = fuzz_support::Folder();
   setenv("MIRANE_WINDIR", folder.c_str(), 1);
+  // The throwaway folder of the file commands.
+  std::filesystem::path work = folder / "work";
+  std::filesystem::create_directories(work);
+  g_work = std::filesystem::canonical(work).string();
+  for (char letter = 'A'; letter <= 'Z'; ++letter)
+    setenv((std::string("MIRANE_DRIVE_") + letter).c_str(), g_work.c_str(), 1);
+  setenv("TMPDIR", g_work.c_str(), 1);
+  platform::files::ConfineForTests(g_work);
   platform::ClockInit(platform::TimeMode::Virtual);
   speech::RecordStartFolder();
   interp::InterpreterInit();
@@ -63,6 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   interp::ResetInterpreterForTests();
   interp::ResetVariables();
   data::ResetLists();
+  // The folder empty and current again; no slot or binary file left open.
+  data::DataEnd();
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(g_work, ignored))
+    std::filesystem::remove_all(entry.path(), ignored);
+  std::filesystem::create_directories(g_work, ignored);  // DIR REMOVE "C:\" may have taken it
+  std::filesystem::current_path(g_work, ignored);
   std::string input(reinterpret_cast<const char*>(data), size);
   size_t start = 0;
   for (int line = 0; line < kMaxLines && start <= input.size(); ++line) {

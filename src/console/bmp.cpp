@@ -1,6 +1,7 @@
 // BMP decoding for the picture overlay.
 #include "console/bmp.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace console {
@@ -9,32 +10,72 @@ namespace {
 uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-}  // namespace
+// What a BMP header says, once checked.
+struct Layout {
+  uint32_t offset = 0;
+  uint16_t bits = 0;
+  uint32_t colours_used = 0;
+  int width = 0;
+  int height = 0;
+  bool top_down = false;
+  uint64_t stride = 0;
+  uint64_t needed = 0;  // the file length the picture needs
+};
 
-bool DecodeBmp(const std::string& data, platform::window::Picture& out) {
+// The console shows at most this many pixels a side and in all (a picture
+// of 64 million pixels already takes 256 MB).
+constexpr int kMaxSide = 16384;
+constexpr uint64_t kMaxPixels = 64ull << 20;
+
+bool ReadLayout(std::string_view data, Layout& layout) {
   const uint8_t* d = reinterpret_cast<const uint8_t*>(data.data());
-  if (data.size() < 54 || d[0] != 'B' || d[1] != 'M') return false;
+  if (data.size() < kBmpHeaderBytes || d[0] != 'B' || d[1] != 'M') return false;
   if (Le32(d + 14) != 40) return false;
-  uint32_t offset = Le32(d + 10);
+  layout.offset = Le32(d + 10);
   int32_t raw_width = static_cast<int32_t>(Le32(d + 18));
   int32_t raw_height = static_cast<int32_t>(Le32(d + 22));
-  uint16_t bits = Le16(d + 28);
+  layout.bits = Le16(d + 28);
+  const uint16_t bits = layout.bits;
   uint32_t compression = Le32(d + 30);
-  uint32_t colours_used = Le32(d + 46);
+  layout.colours_used = Le32(d + 46);
   if (compression != 0 && !(compression == 3 && (bits == 16 || bits == 32))) return false;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   // The design takes the low 16 bits of width and height.
-  int width = raw_width & 0xFFFF;
+  layout.width = raw_width & 0xFFFF;
   int height_field = raw_height & 0xFFFF;
-  bool top_down = raw_height < 0;
-  int height = top_down ? static_cast<int>((0u - static_cast<uint32_t>(raw_height)) & 0xFFFF) : height_field;
-  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return false;
-  if (bits <= 8 && (colours_used == 0 || colours_used > (1u << bits))) colours_used = 1u << bits;
-  size_t palette_at = 14 + 40;
-  if (bits <= 8 && palette_at + 4ull * colours_used > data.size()) return false;
-  uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
-  uint64_t image_size = stride * height;
-  if (offset > data.size() || image_size > data.size() - offset) return false;
+  layout.top_down = raw_height < 0;
+  layout.height =
+      layout.top_down ? static_cast<int>((0u - static_cast<uint32_t>(raw_height)) & 0xFFFF) : height_field;
+  if (layout.width <= 0 || layout.height <= 0 || layout.width > kMaxSide || layout.height > kMaxSide ||
+      static_cast<uint64_t>(layout.width) * layout.height > kMaxPixels)
+    return false;
+  if (bits <= 8 && (layout.colours_used == 0 || layout.colours_used > (1u << bits)))
+    layout.colours_used = 1u << bits;
+  uint64_t palette_end = bits <= 8 ? kBmpHeaderBytes + 4ull * layout.colours_used : kBmpHeaderBytes;
+  layout.stride = ((static_cast<uint64_t>(layout.width) * bits + 31) / 32) * 4;
+  layout.needed = std::max<uint64_t>(palette_end, layout.offset + layout.stride * layout.height);
+  return true;
+}
+
+}  // namespace
+
+uint64_t BmpFileBytes(std::string_view header) {
+  Layout layout;
+  return ReadLayout(header, layout) ? layout.needed : 0;
+}
+
+bool DecodeBmp(const std::string& data, platform::window::Picture& out) {
+  const uint8_t* d = reinterpret_cast<const uint8_t*>(data.data());
+  Layout layout;
+  if (!ReadLayout(data, layout) || layout.needed > data.size()) return false;
+  const uint32_t offset = layout.offset;
+  const uint16_t bits = layout.bits;
+  const uint32_t colours_used = layout.colours_used;
+  const int width = layout.width;
+  const int height = layout.height;
+  const bool top_down = layout.top_down;
+  const uint64_t stride = layout.stride;
+  const size_t palette_at = kBmpHeaderBytes;
   out.width = width;
   out.height = height;
   out.pixels.assign(static_cast<size_t>(width) * height, 0xFF000000u);

@@ -142,12 +142,12 @@ void ReadSettings() {
   s.slow_scroll = FirstIsS(Video("LENTO", "N"));
 
   // A key present but empty leaves the built-in 0 and 7.
-  long value;
+  long value = 0;
   std::string text = Video("CORFUNDO", "0");
   if (!text.empty()) { SettingInteger(text, value); background = static_cast<int>(value); }
   text = Video("CORLETRA", "15");
   if (!text.empty()) { SettingInteger(text, value); foreground = static_cast<int>(value); }
-  s.attribute = static_cast<uint8_t>(((background * 16) | foreground) & 0xFF);
+  s.attribute = static_cast<uint8_t>(((static_cast<unsigned>(background) << 4) | static_cast<unsigned>(foreground)) & 0xFF);
 
   std::string mode = platform::ProfileString(kIni, "BRAILLE", "MODO", "0");
   s.braille_mode = mode.empty() ? 0 : (static_cast<uint8_t>(mode[0]) & 3);
@@ -375,7 +375,9 @@ void TextBackground(int colour) {
   EnsureWindow();
   State& s = S();
   if (s.fixed_colours) return;
-  s.attribute = static_cast<uint8_t>(((s.attribute & 0x0F) | (colour * 16)) & 0xFF);
+  // In unsigned arithmetic: any colour number a script gives is taken modulo
+  // 16, never overflowing.
+  s.attribute = static_cast<uint8_t>(((s.attribute & 0x0F) | (static_cast<unsigned>(colour) << 4)) & 0xFF);
 }
 
 uint8_t CurrentAttribute() { EnsureWindow(); return S().attribute; }
@@ -509,8 +511,20 @@ std::string PasteFromClipboard(size_t size) {
 
 bool LoadPicture(const std::string& file) {
   EnsureWindow();
-  std::string data;
-  if (!platform::files::ReadAll(file, data)) return false;
+  // The header first: a picture too large to show, or larger than the file
+  // that claims it, is refused before any memory is taken for it.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(platform::files::Open(file, "rb"), std::fclose);
+  if (!stream) return false;
+  std::string data(kBmpHeaderBytes, '\0');
+  if (std::fread(data.data(), 1, data.size(), stream.get()) != data.size()) return false;
+  uint64_t needed = BmpFileBytes(data);
+  int64_t length = platform::files::FileSize(file);
+  if (needed == 0 || (platform::files::IsRegularFile(file) && static_cast<uint64_t>(length) < needed))
+    return false;
+  data.resize(static_cast<size_t>(needed));
+  size_t rest = data.size() - kBmpHeaderBytes;
+  if (std::fread(data.data() + kBmpHeaderBytes, 1, rest, stream.get()) != rest) return false;
+  stream.reset();
   platform::window::Picture picture;
   if (!DecodeBmp(data, picture)) return false;
   State& s = S();

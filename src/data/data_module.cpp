@@ -3,10 +3,12 @@
 
 #include "data/byte_buffer.h"
 #include "data/file_table.h"
+#include "platform/files_temp.h"
 
 namespace data {
 
 void DataInit() {
+  platform::files::RemoveStaleTemporaryFiles();
   FileTableInit();
   ResetByteBuffer();
 }

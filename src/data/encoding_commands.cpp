@@ -10,6 +10,7 @@
 #include "interpreter/operands.h"
 #include "platform/files.h"
 #include "platform/files_extra.h"
+#include "platform/files_temp.h"
 
 namespace data {
 namespace {
@@ -39,17 +40,21 @@ bool ConvertVariable(const std::string& arguments, Conversion convert) {
 }
 
 // Reads "source target" of the file commands and opens them: the source,
-// an existing file, for reading; the target, another file, for writing.
-bool OpenFileOperands(const std::string& arguments, FilePointer& input, FilePointer& output) {
+// an existing file, for reading; the target, another file, for its new
+// contents (which replace the old only when wholly written).
+bool OpenFileOperands(const std::string& arguments, FilePointer& input,
+                      std::unique_ptr<platform::files::Replacement>& output) {
   std::string rest = arguments, source, target;
   if (!interp::ReadOperand(rest, source) || !interp::ReadOperand(rest, target)) return false;
-  if (!platform::files::Exists(source) || platform::files::IsDirectory(source)) return false;
+  // A device such as /dev/zero never ends: no file to encode.
+  if (!platform::files::Exists(source) || platform::files::IsDirectory(source) || platform::files::IsDevice(source))
+    return false;
   // Writing the target would empty the source before it is read.
   if (platform::files::SameFile(source, target)) return false;
   input.reset(platform::files::Open(source, "rb"));
   if (!input) return false;
-  output.reset(platform::files::Open(target, "wb"));
-  return output != nullptr;
+  output = std::make_unique<platform::files::Replacement>(target);
+  return output->file() != nullptr;
 }
 
 // Writes `text` and empties it; false when not all of it was written.
@@ -59,8 +64,6 @@ bool Flush(std::FILE* file, std::string& text) {
   return written;
 }
 
-// Closes a file written to; false when its last data could not be written.
-bool CloseWritten(FilePointer& file) { return std::fclose(file.release()) == 0; }
 
 }  // namespace
 
@@ -72,7 +75,8 @@ bool CmdAnsiparautf8(const std::string& arguments) { return ConvertVariable(argu
 bool CmdUtf8paraansi(const std::string& arguments) { return ConvertVariable(arguments, Utf8ToAnsi); }
 
 bool CmdCodarqbase64(const std::string& arguments) {
-  FilePointer input, output;
+  FilePointer input;
+  std::unique_ptr<platform::files::Replacement> output;
   if (!OpenFileOperands(arguments, input, output)) return false;
   std::vector<char> block(kEncodeBlock);
   std::string pending;  // source bytes not yet making a whole line
@@ -101,17 +105,18 @@ bool CmdCodarqbase64(const std::string& arguments) {
       bytes.remove_prefix(kLineBytes);
     }
     pending.append(bytes);
-    if (!Flush(output.get(), text)) return false;
+    if (!Flush(output->file(), text)) return false;
   }
   if (!pending.empty()) {
     AppendBase64(pending, text);
     text += "\r\n";
   }
-  return Flush(output.get(), text) && CloseWritten(output);
+  return Flush(output->file(), text) && output->Commit();
 }
 
 bool CmdDecodarqbase64(const std::string& arguments) {
-  FilePointer input, output;
+  FilePointer input;
+  std::unique_ptr<platform::files::Replacement> output;
   if (!OpenFileOperands(arguments, input, output)) return false;
   std::vector<char> block(kDecodeBlock);
   Base64Decoder decoder;
@@ -124,10 +129,10 @@ bool CmdDecodarqbase64(const std::string& arguments) {
       break;
     }
     decoder.Feed(std::string_view(block.data(), count), bytes);
-    if (!Flush(output.get(), bytes)) return false;
+    if (!Flush(output->file(), bytes)) return false;
   }
   decoder.Finish(bytes);
-  return Flush(output.get(), bytes) && CloseWritten(output);
+  return Flush(output->file(), bytes) && output->Commit();
 }
 
 }  // namespace data

@@ -2,10 +2,12 @@
 #include "data/file_table.h"
 
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "data/file_commands.h"
 #include "interpreter/console_commands.h"
+#include "interpreter/operands.h"
 #include "platform/files.h"
 
 namespace data {
@@ -23,7 +25,8 @@ class LineReader {
   explicit LineReader(FilePointer file) : file_(std::move(file)), buffer_(kBufferSize) {}
 
   // The next line; false at the end of the file (nothing read) or on a read
-  // error (`error` set).
+  // error (`error` set). A line longer than a text may be throws
+  // std::bad_alloc, as a line that memory cannot hold would.
   bool ReadLine(std::string& line, bool& error) {
     line.clear();
     error = false;
@@ -35,6 +38,13 @@ class LineReader {
       const char* stop = buffer_.data() + end_;
       const char* at = start;
       while (at < stop && *at != '\r' && *at != '\n') ++at;
+      if (static_cast<size_t>(at - start) > kMaxLineBytes - line.size()) {
+        // No line end within the bound (a device that never ends, such as
+        // /dev/zero): treated as memory that cannot be had.
+        position_ = static_cast<size_t>(at - buffer_.data());
+        line.clear();
+        throw std::bad_alloc();
+      }
       line.append(start, at);
       position_ = static_cast<size_t>(at - buffer_.data());
       if (at == stop) continue;
@@ -49,6 +59,7 @@ class LineReader {
 
  private:
   static constexpr size_t kBufferSize = 65536;
+  static constexpr size_t kMaxLineBytes = interp::kMaxTextSize;
 
   bool Fill(bool& error) {
     position_ = end_ = 0;
@@ -184,6 +195,7 @@ bool ReadFromSlot(char digit, std::string& line) {
       break;
     default: {
       bool error = false;
+      SetIoStatus(kIoReadError);  // stays if the line is too long to be held
       bool read = slot->reader->ReadLine(line, error);
       if (error) {
         line.clear();

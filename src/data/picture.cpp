@@ -24,6 +24,10 @@ namespace {
 // pixels a side, and a bitmap of 64 million pixels already takes 192 MB.
 constexpr int kMaxSide = 16384;
 constexpr uint64_t kMaxPixels = 64ull << 20;
+// A JPEG file longer than this is not read (a picture of kMaxPixels takes
+// far less); nor is a device that never ends, such as /dev/zero.
+constexpr uint64_t kMaxJpegBytes = 256ull << 20;
+constexpr long kMaxDecoderMemory = 512l << 20;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -75,6 +79,14 @@ bool DecodeJpeg(const std::string& data, Image& image) {
   decoder->created = true;
   jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
   jpeg_read_header(info, TRUE);
+  // The size the header claims is checked before anything is decoded: a
+  // small file may claim a picture of billions of pixels.
+  uint64_t claimed = static_cast<uint64_t>(info->image_width) * info->image_height;
+  if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxSide ||
+      info->image_height > kMaxSide || claimed > kMaxPixels)
+    return false;
+  // Nor may the decoder's own work areas grow past what such a picture needs.
+  info->mem->max_memory_to_use = kMaxDecoderMemory;
   bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
   bool grey = info->jpeg_color_space == JCS_GRAYSCALE;
   info->out_color_space = cmyk ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_RGB;
@@ -200,11 +212,27 @@ bool ShowPicture(const std::string& name, int x, int y) {
   return true;
 }
 
+// Reads a JPEG file whole: it must start as a JPEG does and stay within
+// kMaxJpegBytes.
+bool ReadJpeg(const std::string& name, std::string& data) {
+  FilePointer file(platform::files::Open(name, "rb"));
+  if (!file) return false;
+  data.assign(2, '\0');
+  if (std::fread(data.data(), 1, 2, file.get()) != 2 || data != "\xFF\xD8") return false;
+  char buffer[65536];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    if (data.size() + count > kMaxJpegBytes) return false;
+    data.append(buffer, count);
+  }
+  return !std::ferror(file.get());
+}
+
 }  // namespace
 
 bool ConvertJpegToBitmap(const std::string& jpeg, const std::string& bitmap) {
   std::string data;
-  if (!platform::files::ReadAll(jpeg, data)) return false;
+  if (!ReadJpeg(jpeg, data)) return false;
   Image image;
   return DecodeJpeg(data, image) && WriteBitmap(image, bitmap);
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -155,7 +156,14 @@ bool DispatchResolved(const std::string& word, CommandHandler handler, const std
     speech::WriteLineSpeak("Comando inv\xE1lido: " + word);
     return false;
   }
-  return handler(arguments);
+  try {
+    return handler(arguments);
+  } catch (const std::bad_alloc&) {
+    // The memory the command needed could not be had: it fails like any
+    // failing command, and the program goes on.
+    speech::WriteLineSpeak("Mem\xF3ria insuficiente");
+    return false;
+  }
 }
 
 bool DispatchPrepared(const std::string& word, const std::string& lookup, const std::string& arguments) {

@@ -23,6 +23,7 @@
 #include <memory>
 #include <random>
 
+#include "platform/files_temp.h"
 #include "platform/text.h"
 
 namespace platform::files {
@@ -114,6 +115,98 @@ struct SplitName {
   bool root_only = false;  // names a drive root or "\" itself
 };
 
+// Appends one native component to a native path.
+std::string JoinNative(const std::string& base, const std::string& component) {
+  if (base.empty()) return component;
+  if (base.back() == '/') return base + component;
+  return base + "/" + component;
+}
+
+// The native folders that drives stand for: "/" and every $MIRANE_DRIVE_X,
+// each also in its real spelling (links resolved), as the current folder is.
+std::vector<std::string> DriveRoots() {
+  std::vector<std::string> roots{"/"};
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    std::string root = DriveRoot(letter);
+    if (root == "/") continue;
+    roots.push_back(root);
+    if (char* real = ::realpath(root.c_str(), nullptr)) {
+      roots.push_back(real);
+      std::free(real);
+    }
+  }
+  return roots;
+}
+
+bool IsDriveRoot(const std::string& folder) {
+  std::string trimmed = folder;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  for (const std::string& root : DriveRoots())
+    if (trimmed == root) return true;
+  return false;
+}
+
+// Splits a native absolute folder into the drive root that holds it (the
+// longest one) and the native components below that root.
+void SplitAtDriveRoot(const std::string& folder, std::string& root, std::vector<std::string>& below) {
+  root = "/";
+  for (const std::string& candidate : DriveRoots()) {
+    bool inside = folder == candidate ||
+                  (folder.size() > candidate.size() && folder.compare(0, candidate.size(), candidate) == 0 &&
+                   (candidate == "/" || folder[candidate.size()] == '/'));
+    if (inside && candidate.size() > root.size()) root = candidate;
+  }
+  below.clear();
+  size_t start = root.size();
+  while (start < folder.size()) {
+    size_t end = folder.find('/', start);
+    if (end == std::string::npos) end = folder.size();
+    if (end > start) below.push_back(folder.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+std::string NativeCurrentFolder() {
+  std::vector<char> buffer(4096);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+// "." and ".." taken out of a split name as Windows does: ".." goes up one
+// folder but never above the root of the drive the name is on, so a name
+// never leaves its drive's folder. A relative name that goes up past its own
+// components continues from the current folder, again no higher than the
+// drive root the current folder is in.
+void Confine(SplitName& split) {
+  std::vector<std::string> kept;
+  bool above = false;  // a relative name went above its first component
+  int ups = 0;         // how far above, for a relative name
+  for (std::string& component : split.components) {
+    if (component == ".") continue;
+    if (component == "..") {
+      if (!kept.empty()) kept.pop_back();
+      else if (split.root.empty()) {
+        above = true;
+        ++ups;
+      }
+      continue;
+    }
+    kept.push_back(std::move(component));
+  }
+  split.components = std::move(kept);
+  if (above) {
+    std::string root;
+    std::vector<std::string> below;
+    SplitAtDriveRoot(NativeCurrentFolder(), root, below);
+    for (; ups > 0 && !below.empty(); --ups) below.pop_back();
+    for (const std::string& component : below) root = JoinNative(root, component);
+    split.root = root;
+  }
+}
+
 SplitName Split(const std::string& name) {
   SplitName split;
   size_t pos = 0;
@@ -134,15 +227,9 @@ SplitName Split(const std::string& name) {
   }
   if (!current.empty()) split.components.push_back(current);
   split.trailing_separator = !name.empty() && IsSeparator(name.back());
+  Confine(split);
   split.root_only = !split.root.empty() && split.components.empty();
   return split;
-}
-
-// Appends one native component to a native path.
-std::string JoinNative(const std::string& base, const std::string& component) {
-  if (base.empty()) return component;
-  if (base.back() == '/') return base + component;
-  return base + "/" + component;
 }
 
 // True when something (even a dangling link) has this native path.
@@ -189,6 +276,12 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& compo
   return best;
 }
 
+// The folder every name is kept inside, when tests and fuzzers ask for one.
+std::string& Confined() {
+  static std::string folder;
+  return folder;
+}
+
 // The native path of a split name: its exact spelling when that exists,
 // otherwise each component looked up case-insensitively from the left, the
 // components from the first missing one on kept as given.
@@ -215,6 +308,9 @@ std::string Resolve(const SplitName& split) {
     exact = resolved;
   }
   if (split.trailing_separator && !split.components.empty()) exact += '/';
+  if (!Confined().empty() && !exact.empty() && exact[0] == '/' && exact != Confined() &&
+      exact.compare(0, Confined().size() + 1, Confined() + "/") != 0)
+    return "";
   return exact;
 }
 
@@ -222,6 +318,15 @@ std::string Resolve(const SplitName& split) {
 bool StatName(const std::string& name, struct stat& info) {
   std::string path = NativePath(name);
   return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+// True when the mode bits that apply to us (owner, group or others) give no
+// write permission. The bits are read, not access(): the administrator may
+// write anything, yet a read-only file stays read-only for the scripts.
+bool ModeReadOnly(const struct stat& info) {
+  if (info.st_uid == ::geteuid()) return (info.st_mode & S_IWUSR) == 0;
+  if (info.st_gid == ::getegid()) return (info.st_mode & S_IWGRP) == 0;
+  return (info.st_mode & S_IWOTH) == 0;
 }
 
 // One search result from the stat of its native path.
@@ -234,7 +339,7 @@ Entry MakeEntry(const std::string& folder, const std::string& native_name) {
   entry.directory = S_ISDIR(info.st_mode);
   entry.size = entry.directory ? 0 : static_cast<int64_t>(info.st_size);
   entry.hidden = native_name[0] == '.' && native_name != "." && native_name != "..";
-  entry.read_only = ::access(path.c_str(), W_OK) != 0;
+  entry.read_only = ModeReadOnly(info);
   return entry;
 }
 
@@ -242,6 +347,11 @@ Entry MakeEntry(const std::string& folder, const std::string& native_name) {
 
 // ---------------------------------------------------------------------------
 // Names
+
+void ConfineForTests(const std::string& folder) {
+  Confined() = folder;
+  while (Confined().size() > 1 && Confined().back() == '/') Confined().pop_back();
+}
 
 std::string NativePath(const std::string& name) {
   if (name.empty()) return "";
@@ -291,6 +401,11 @@ bool IsRegularFile(const std::string& name) {
   return StatName(name, info) && S_ISREG(info.st_mode);
 }
 
+bool IsDevice(const std::string& name) {
+  struct stat info;
+  return StatName(name, info) && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
 int64_t FileSize(const std::string& name) {
   struct stat info;
   if (!StatName(name, info) || S_ISDIR(info.st_mode)) return -1;
@@ -328,9 +443,20 @@ bool ReadAll(const std::string& name, std::string& contents) {
   return true;
 }
 
+bool IsReadOnly(const std::string& name) {
+  struct stat info;
+  return StatName(name, info) && ModeReadOnly(info);
+}
+
 bool Remove(const std::string& name) {
   std::string path = NativePath(name);
-  return !path.empty() && ::unlink(path.c_str()) == 0;
+  if (path.empty()) return false;
+  struct stat info;
+  if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ModeReadOnly(info)) {
+    errno = EACCES;  // a read-only file is not deleted, as on Windows
+    return false;
+  }
+  return ::unlink(path.c_str()) == 0;
 }
 
 bool Rename(const std::string& from, const std::string& to) {
@@ -369,14 +495,7 @@ bool ChangeDirectory(const std::string& name) {
   return !path.empty() && ::chdir(path.c_str()) == 0;
 }
 
-std::string CurrentDirectory() {
-  std::vector<char> buffer(4096);
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE || buffer.size() > (1u << 20)) return "";
-    buffer.resize(buffer.size() * 2);
-  }
-  return Utf8ToLatin1(buffer.data());
-}
+std::string CurrentDirectory() { return Utf8ToLatin1(NativeCurrentFolder()); }
 
 // ---------------------------------------------------------------------------
 // Search and temporary names
@@ -392,8 +511,8 @@ std::vector<Entry> Find(const std::string& pattern) {
   SplitName split = Split(folder);
   std::string native_folder = folder.empty() ? "" : Resolve(split);
   // A drive root has no "." and ".." entries in the Windows search.
-  bool root = split.root_only || native_folder == "/" ||
-              (folder.empty() && CurrentDirectory() == "/");
+  bool root = split.root_only || IsDriveRoot(native_folder) ||
+              (folder.empty() && IsDriveRoot(NativeCurrentFolder()));
   DirectoryReader reader(native_folder);
   if (!reader.IsOpen()) return entries;
   std::string native;
@@ -408,14 +527,14 @@ std::vector<Entry> Find(const std::string& pattern) {
 
 std::string TemporaryPath(const std::string& prefix, const std::string& suffix) {
   static std::atomic<unsigned> counter{0};
-  const char* variable = std::getenv("TMPDIR");
-  std::string folder = (variable && *variable) ? variable : "/tmp";
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  std::string folder = TemporaryFolder();
+  if (folder.empty()) return "";
   std::random_device device;
   for (int attempt = 0; attempt < 100; ++attempt) {
+    // The process id first: a later run removes what an ended run left.
     std::string unique = std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-                         std::to_string(device() % 1000000);
-    std::string path = JoinNative(folder, Latin1ToUtf8(prefix + unique + suffix));
+                         std::to_string(device() % 1000000) + "-";
+    std::string path = JoinNative(folder, unique + Latin1ToUtf8(prefix + suffix));
     // Creating the file claims the name, so two callers never share it.
     int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (handle >= 0) {

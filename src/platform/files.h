@@ -16,10 +16,17 @@ namespace platform::files {
 // The native (UTF-8) path a script name stands for.
 std::string NativePath(const std::string& name);
 
+// Tests and fuzzers: every name that resolves outside the native `folder`
+// (an absolute path) then stands for no file at all, so scripts run on
+// arbitrary input cannot touch the rest of the disk. "" lifts it.
+void ConfineForTests(const std::string& folder);
+
 bool Exists(const std::string& name);
 bool IsDirectory(const std::string& name);
 // A plain file: not a folder, device, pipe or socket.
 bool IsRegularFile(const std::string& name);
+// A character or block device (such as /dev/zero, which never ends).
+bool IsDevice(const std::string& name);
 // Size in bytes, or -1 when the file cannot be examined.
 int64_t FileSize(const std::string& name);
 
@@ -28,6 +35,10 @@ std::FILE* Open(const std::string& name, const char* mode);
 // Reads a whole file; false when it cannot be read.
 bool ReadAll(const std::string& name, std::string& contents);
 
+// True when the file's permission bits give us no right to write it.
+bool IsReadOnly(const std::string& name);
+
+// Deletes a file; a read-only file is refused.
 bool Remove(const std::string& name);
 bool Rename(const std::string& from, const std::string& to);
 bool MakeDirectory(const std::string& name);
@@ -54,7 +65,8 @@ std::vector<Entry> Find(const std::string& pattern);
 // "*"/"?" wildcard match, case-insensitive on ASCII and Latin-1 letters.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
-// A path in the system's temporary folder for a new temporary file.
+// A new empty temporary file in the program's temporary folder (see
+// files_temp.h); its name, or "" when none could be made.
 std::string TemporaryPath(const std::string& prefix, const std::string& suffix);
 
 }  // namespace platform::files

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/files_temp.h"
 
 namespace platform::files {
 
@@ -108,17 +109,20 @@ CopyOutcome CopyFile(const std::string& source, const std::string& target) {
   if (source_path.empty()) return CopyOutcome::SourceNotOpened;
   Descriptor input(::open(source_path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
-  if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode))
+  // A device is no file to copy: /dev/zero would fill the disk.
+  if (input.get() < 0 || ::fstat(input.get(), &info) != 0 || S_ISDIR(info.st_mode) || S_ISCHR(info.st_mode) ||
+      S_ISBLK(info.st_mode))
     return CopyOutcome::SourceNotOpened;
   if (target_path.empty()) return CopyOutcome::TargetNotOpened;
-  Descriptor output(::open(target_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (output.get() < 0) return CopyOutcome::TargetNotOpened;
-  switch (CopyStream(input.get(), output.get())) {
+  // The copy takes the target's place only once it is whole.
+  Replacement output(target);
+  if (!output.file()) return CopyOutcome::TargetNotOpened;
+  switch (CopyStream(input.get(), ::fileno(output.file()))) {
     case StreamResult::ReadFailed: return CopyOutcome::ReadFailed;
     case StreamResult::WriteFailed: return CopyOutcome::WriteFailed;
     case StreamResult::Done: break;
   }
-  return output.Close() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
+  return output.Commit() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
 }
 
 bool MoveFile(const std::string& from, const std::string& to) {

@@ -12,10 +12,10 @@ bool RemoveDirectory(const std::string& name);
 // spelling, a link or another letter case).
 bool SameFile(const std::string& first, const std::string& second);
 
-// Copies a file byte for byte into `target`, created or emptied. Stops at
-// the first error; the target keeps what was written before it. A target
-// that is the source itself is refused before anything is emptied. The
-// bytes are copied inside the system where it can.
+// Copies a file byte for byte into `target`. The copy is written beside the
+// target and takes its place only when whole: after an error (or a killed
+// run) the old target is as it was. A target that is the source itself is
+// refused. The bytes are copied inside the system where it can.
 enum class CopyOutcome { Copied, SourceNotOpened, TargetNotOpened, ReadFailed, WriteFailed };
 CopyOutcome CopyFile(const std::string& source, const std::string& target);
 

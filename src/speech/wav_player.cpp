@@ -161,6 +161,7 @@ void QueuePiece(const uint8_t* data, size_t bytes, int source_bits) {
 // The largest piece that holds whole frames of `format` of the source data.
 size_t PieceLimit(int channels, int bits) {
   size_t frame = static_cast<size_t>(std::max(1, channels * (bits / 8)));
+  if (frame > kPieceBytes) return kPieceBytes;  // a nonsense format: never a piece of 0 bytes
   return kPieceBytes - kPieceBytes % frame;
 }
 

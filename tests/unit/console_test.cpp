@@ -97,6 +97,25 @@ TEST(ConsoleColours, TextColorAndBackgroundSetNibbles) {
   EXPECT_EQ(console::ScreenAttr(1, 1), 0x1F);
 }
 
+// Colour numbers of any size are taken modulo 16, with no arithmetic
+// overflow on the way (FUNDO 444444444 once overflowed).
+TEST(ConsoleColours, HugeColourNumbersWrap) {
+  struct Case { int32_t background; uint8_t attribute; };
+  const Case cases[] = {
+      {444444444, 0xCF},  // 444444444 = 0x1A7DAF1C
+      {INT32_MAX, 0xFF},
+      {INT32_MIN, 0x0F},
+      {-1, 0xFF},
+  };
+  for (const Case& c : cases) {
+    HeadlessConsole headless;
+    console::TextBackground(c.background);
+    EXPECT_EQ(console::CurrentAttribute(), c.attribute) << c.background;
+  }
+  HeadlessConsole headless("[VIDEO]\nCORFUNDO=444444444\nCORLETRA=2147483647\n");
+  EXPECT_EQ(console::CurrentAttribute(), 0xFF);
+}
+
 TEST(ConsoleColours, FixedColoursIgnoreChanges) {
   HeadlessConsole headless("[VIDEO]\r\nCORESFIXAS=s\r\nCORLETRA=2\r\n");
   uint8_t before = console::CurrentAttribute();

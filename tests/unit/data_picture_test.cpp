@@ -43,7 +43,13 @@ class DataPicture : public testing::Test {
     if (saved_tmpdir_.empty()) unsetenv("TMPDIR");
     else setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
   }
-  bool TemporaryFolderEmpty() const { return fs::is_empty(temporary_); }
+  // No file left in the temporary folder (the program's own folder in it
+  // may stay).
+  bool TemporaryFolderEmpty() const {
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(temporary_))
+      if (!entry.is_directory()) return false;
+    return true;
+  }
   std::string Out(const std::string& name) const { return (headless_.folder().path() / name).string(); }
 
   HeadlessConsole headless_;
