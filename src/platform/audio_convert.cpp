@@ -123,4 +123,19 @@ std::vector<int16_t> ConvertAll(const uint8_t* data, size_t bytes, const Format&
   return out;
 }
 
+size_t FadeFrames(int rate) { return static_cast<size_t>(rate > 0 ? rate / 200 : 0); }
+
+void FadeOut(std::vector<int16_t>& samples, size_t channels) {
+  if (channels == 0) return;
+  const size_t frames = samples.size() / channels;
+  for (size_t frame = 0; frame < frames; ++frame) {
+    // From just under full level down to just over nothing.
+    const double gain = static_cast<double>(frames - frame) / static_cast<double>(frames + 1);
+    for (size_t channel = 0; channel < channels; ++channel) {
+      int16_t& sample = samples[frame * channels + channel];
+      sample = static_cast<int16_t>(static_cast<double>(sample) * gain);
+    }
+  }
+}
+
 }  // namespace platform::audio

@@ -68,4 +68,10 @@ class Converter {
 // when nothing comes before or after it.
 std::vector<int16_t> ConvertAll(const uint8_t* data, size_t bytes, const Format& from, int rate, int channels);
 
+// Frames in the fade that ends a sound cut short (a key, a reset): 5 ms, short
+// enough to be heard as an immediate stop, long enough not to click.
+size_t FadeFrames(int rate);
+// Fades interleaved `samples` of `channels` channels linearly to silence.
+void FadeOut(std::vector<int16_t>& samples, size_t channels);
+
 }  // namespace platform::audio

@@ -132,6 +132,7 @@ class TimelineBackend final : public Backend {
     SettleAll(now);
     EndStream(lane);
     SettleUntil(lane, now);
+    FadeTail(lane);
     std::deque<Queued> dropped;
     dropped.swap(lane.queue);
     if (!dropped.empty()) silent_since_us_ = std::max(silent_since_us_, now);
@@ -236,6 +237,28 @@ class TimelineBackend final : public Backend {
       lane.queue.pop_front();
     }
     if (!lane.queue.empty()) CaptureUntil(lane.queue.front(), now);
+  }
+
+  // A reset does not cut the sound on a step, as the device does not: the
+  // few milliseconds after the cut go into the capture, faded out.
+  void FadeTail(Lane& lane) {
+    if (!capture_) return;
+    std::vector<int16_t> tail;
+    int64_t position = -1;
+    const size_t wanted = FadeFrames(kCaptureRate);
+    for (const Queued& buffer : lane.queue) {
+      if (buffer.captured >= buffer.samples.size()) continue;
+      int64_t from = buffer.position + static_cast<int64_t>(buffer.captured);
+      if (position < 0) position = from;
+      if (from != position + static_cast<int64_t>(tail.size())) break;  // not contiguous
+      size_t take = std::min(wanted - tail.size(), buffer.samples.size() - buffer.captured);
+      tail.insert(tail.end(), buffer.samples.begin() + static_cast<std::ptrdiff_t>(buffer.captured),
+                  buffer.samples.begin() + static_cast<std::ptrdiff_t>(buffer.captured + take));
+      if (tail.size() >= wanted) break;
+    }
+    if (tail.empty()) return;
+    FadeOut(tail, 1);
+    capture_->Mix(position, tail.data(), tail.size());
   }
 
   // Settles, then captures the part of the playing buffer heard by `now`.

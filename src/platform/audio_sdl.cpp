@@ -195,9 +195,16 @@ class DeviceBackend final : public Backend {
       dropped.swap(output.played);
       for (const Mark& mark : output.marks) dropped.push_back(mark.id);
       output.marks.clear();
-      output.queue.clear();
+      // The sound is not cut off on a step: the next few milliseconds stay,
+      // faded out, and the rest is dropped.
+      const size_t channels = static_cast<size_t>(spec_.channels);
+      const size_t kept = std::min(FadeFrames(spec_.freq), output.FramesQueued(spec_.channels));
+      std::vector<int16_t> tail(output.queue.begin() + static_cast<std::ptrdiff_t>(output.read),
+                                output.queue.begin() + static_cast<std::ptrdiff_t>(output.read + kept * channels));
+      FadeOut(tail, channels);
+      output.queue.swap(tail);
       output.read = 0;
-      output.appended = output.handed;
+      output.appended = output.handed + static_cast<int64_t>(kept);
     }
     for (int64_t id : dropped) PostDone(id);
   }

@@ -1,5 +1,7 @@
 // The audio layer on its null and capture outputs, under the virtual clock.
 #include "platform/audio.h"
+#include "platform/audio_capture.h"
+#include "platform/audio_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -294,7 +296,14 @@ TEST_F(AudioTest, WavResetKeepsOnlyWhatWasHeard) {
   audio::Reset();
   platform::AdvanceTo(5000);
   audio::Shutdown();
-  EXPECT_EQ(ReadCapture(path).size(), 22050u + 5512u);
+  // What was heard, then a 5 ms fade instead of a step, then silence.
+  const size_t fade = audio::FadeFrames(audio::kCaptureRate);
+  std::vector<int16_t> samples = ReadCapture(path);
+  ASSERT_EQ(samples.size(), 22050u + 5512u + fade);
+  const size_t cut = 22050u + 5512u;
+  EXPECT_GT(samples[cut - 20], 10000);
+  for (size_t i = cut + 5; i < cut + fade; ++i) ASSERT_LE(samples[i], samples[i - 1]) << i;
+  EXPECT_LT(std::abs(samples.back()), 600);
 }
 
 TEST_F(AudioTest, WavShutdownCutsWhatIsStillQueued) {
@@ -304,7 +313,7 @@ TEST_F(AudioTest, WavShutdownCutsWhatIsStillQueued) {
   ASSERT_TRUE(Write(Pcm8(11025, 200), 1));
   platform::AdvanceTo(500);
   audio::Shutdown();
-  EXPECT_EQ(ReadCapture(path).size(), 11025u);
+  EXPECT_EQ(ReadCapture(path).size(), 11025u + audio::FadeFrames(audio::kCaptureRate));
   EXPECT_EQ(TakeDone(), Ids{1});
 }
 
@@ -369,7 +378,10 @@ TEST_F(AudioTest, WavMixesTheMediaOutputWithTheMainOutput) {
   ASSERT_EQ(samples.size(), 22050u);
   EXPECT_EQ(CountEqual(samples, 0, 6615, 1000), 6615u);
   EXPECT_EQ(CountEqual(samples, 6615, 8820, 1500), 2205u);
-  EXPECT_EQ(CountEqual(samples, 8820, 22050, 1000), 13230u);
+  // The speech fades out over 5 ms; the background goes on alone.
+  const size_t fade = audio::FadeFrames(audio::kCaptureRate);
+  for (size_t i = 8820; i < 8820 + fade; ++i) ASSERT_TRUE(samples[i] > 1000 && samples[i] < 1500) << i;
+  EXPECT_EQ(CountEqual(samples, 8820 + fade, 22050, 1000), 13230u - fade);
 }
 
 TEST_F(AudioTest, WavFileIsFinishedWhenTheProgramExits) {
