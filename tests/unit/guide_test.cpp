@@ -53,7 +53,7 @@ TEST(Guide, EveryExampleShowsWhatTheGuideSays) {
   std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(guide.empty());
   std::vector<Example> examples = Examples(guide);
-  EXPECT_GE(examples.size(), 10u);
+  EXPECT_FALSE(examples.empty()) << "no example found in the guide";
   test_support::TempFolder folder;
   std::string dir = folder.path().string();
   folder.Write("keys.txt", "{Enter}");
