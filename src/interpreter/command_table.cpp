@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "automation/commands.h"
 #include "automation/sound_commands.h"
 #include "data/byte_buffer.h"
 #include "data/encoding_commands.h"
@@ -66,14 +67,14 @@ const Command kCommands[] = {
     {"RENOMEIA", data::CmdRenomeia},
     {"REPLICA", data::CmdReplica},
     {"CMD", CmdCmd},
-    {"ESPERA", nullptr},
-    {"ENVIACMD", nullptr},
-    {"DIGITA", nullptr},
-    {"ACIONA", nullptr},
-    {"CLICA", nullptr},
-    {"CAPTURA", nullptr},
-    {"TRANSFERE", nullptr},
-    {"JANELA", nullptr},
+    {"ESPERA", automation::CmdEspera},
+    {"ENVIACMD", automation::CmdEnviacmd},
+    {"DIGITA", automation::CmdDigita},
+    {"ACIONA", automation::CmdAciona},
+    {"CLICA", automation::CmdClica},
+    {"CAPTURA", automation::CmdCaptura},
+    {"TRANSFERE", automation::CmdTransfere},
+    {"JANELA", automation::CmdJanela},
     {"DESVIA", CmdDesvia},
     {"SE", CmdSe},
     {"SENAO", CmdSenao},
@@ -81,8 +82,8 @@ const Command kCommands[] = {
     {"ENQUANTO", CmdEnquanto},
     {"REPETE", CmdRepete},
     {"FIM", CmdFim},
-    {"EXECUTA", nullptr},
-    {"EXISTEPROG", nullptr},
+    {"EXECUTA", automation::CmdExecuta},
+    {"EXISTEPROG", automation::CmdExisteprog},
     {"ALARME", automation::CmdAlarme},
     {"GRAVABYTES", data::CmdGravabytes},
     {"ESCREVEBYTE", data::CmdEscrevebyte},
@@ -107,7 +108,7 @@ const Command kCommands[] = {
     {"UTF8PARAANSI", data::CmdUtf8paraansi},
     {"HTTP", nullptr},
     {"TRAZDAREDE", nullptr},
-    {"HANDLE", nullptr},
+    {"HANDLE", automation::CmdHandle},
     {"MENSAGEM", automation::CmdMensagem},
     {"CODBASE64", data::CmdCodbase64},
     {"REMOVEQUOTED", data::CmdRemovequoted},
