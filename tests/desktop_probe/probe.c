@@ -9,7 +9,8 @@
  *   clip TEXT             the clipboard's text (after "clip-get")
  *   close-refused         the window refused a close request
  * and takes commands on standard input, one a line:
- *   clip-set TEXT, clip-get, check, focus entry|check|button, quit
+ *   clip-set TEXT, clip-get, title TEXT, check, focus entry|check|button,
+ *   where button (answers "button X Y", its centre on the screen), quit
  * Options: --refuse-close (the close box does nothing). */
 #include <gtk/gtk.h>
 #include <stdio.h>
@@ -96,8 +97,9 @@ static gboolean on_command(GIOChannel *channel, GIOCondition condition, gpointer
   GtkClipboard *clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
   if (g_str_has_prefix(line, "clip-set ")) {
     gtk_clipboard_set_text(clipboard, line + 9, -1);
-    gtk_clipboard_store(clipboard);
     say("clip-set");
+  } else if (g_str_has_prefix(line, "title ")) {
+    gtk_window_set_title(GTK_WINDOW(window_), line + 6);
   } else if (strcmp(line, "clip-get") == 0) {
     gtk_clipboard_request_text(clipboard, on_clip_text, NULL);
   } else if (strcmp(line, "check") == 0) {
