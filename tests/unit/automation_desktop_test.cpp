@@ -177,4 +177,24 @@ TEST_F(AutomationDesktop, JanelaFechaClosesAndGivesUpOnRefusal) {
   EXPECT_FALSE(stubborn.Ended());
 }
 
+TEST_F(AutomationDesktop, CapturaCampoReadsTheFieldAndGivesTheClipboardBack) {
+  Process& probe = StartProbe("Sonda");
+  probe.Send("clip-set do usuário");
+  ASSERT_TRUE(probe.WaitLine("clip-set", 5s));
+  auto run = RunTessel(*desktop_,
+                       "DIGITA \"texto do campo\" &\nCAPTURA CAMPO C\nESCREVE C\nTRANSFERE PARA W\nESCREVE W\n");
+  EXPECT_EQ(run.screen.rfind("texto do campo\ndo usuário\n", 0), 0u) << run.screen;
+}
+
+TEST_F(AutomationDesktop, WaitsForTitlesEndOnCtrlBreak) {
+  StartProbe("Sonda");
+  auto start = desktop_support::Clock::now();
+  auto run = RunTessel(*desktop_, "ESPERA 30 \"NUNCA\"\nESCREVE \"seguiu\"\n", "", "{wait 300}{Break}");
+  EXPECT_EQ(run.exit_code, 255);
+  EXPECT_LT(desktop_support::Clock::now() - start, 8s);
+  // A title that shows up ends the wait; one that does not sets the status.
+  run = RunTessel(*desktop_, "ESPERA 3 \"SOND\"\nCHECA S\nESCREVE S\nESPERA 1 \"NUNCA\"\nCHECA S\nESCREVE S\n");
+  EXPECT_EQ(run.screen.rfind("0\n1\n", 0), 0u) << run.screen;
+}
+
 }  // namespace

@@ -268,11 +268,11 @@ struct Run {
 // Runs `script` (UTF-8) through the real tessel binary in headless mode on
 // the desktop; `ini` lines go into its MIRANE.INI.
 inline Run RunTessel(const Desktop& desktop, const std::string& script, const std::string& ini = "",
-                     std::chrono::seconds limit = std::chrono::seconds(30)) {
+                     const std::string& keys = "{Enter}", std::chrono::seconds limit = std::chrono::seconds(30)) {
   test_support::TempFolder folder;
   folder.Write("script.cmd", script);
   folder.Write("MIRANE.INI", ini);
-  folder.Write("keys.txt", "{Enter}");
+  folder.Write("keys.txt", keys);
   std::vector<std::string> environment = desktop.Environment();
   std::string base = folder.path().string();
   environment.push_back("TESSEL_CONSOLE=headless");
