@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "platform/accessibility/accessibility.h"
 #include "platform/clock.h"
 #include "platform/desktop/desktop.h"
 #include "speech/speech.h"
@@ -25,6 +26,7 @@ bool WaitReal(int64_t ms, const std::function<bool()>& done, bool end_on_key) {
     // key script arrive during the wait too.
     platform::AdvanceTo(program_start + elapsed);
     console::PumpMessages();
+    platform::accessibility::Pump();
     if (done && done()) return true;
     if (end_on_key && console::QueuedKeys() > 0) return false;
     if (elapsed >= ms) return false;

@@ -100,7 +100,7 @@ const Command kCommands[] = {
     {"RETORNA", CmdRetorna},
     {"RANDOMIZA", CmdRandomiza},
     {"IP", nullptr},
-    {"MSAA", nullptr},
+    {"MSAA", automation::CmdMsaa},
     {"MENU", nullptr},
     {"IMAGEM", data::CmdImagem},
     {"SENSOR", nullptr},

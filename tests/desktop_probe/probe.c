@@ -10,7 +10,7 @@
  *   close-refused         the window refused a close request
  * and takes commands on standard input, one a line:
  *   clip-set TEXT, clip-get, title TEXT, check, focus entry|check|button,
- *   where button (answers "button X Y", its centre on the screen), quit
+ *   where entry|check|button (answers "NAME X Y", its centre on the screen), quit
  * Options: --refuse-close (the close box does nothing). */
 #include <gtk/gtk.h>
 #include <stdio.h>
@@ -104,6 +104,9 @@ static gboolean on_command(GIOChannel *channel, GIOCondition condition, gpointer
     gtk_clipboard_request_text(clipboard, on_clip_text, NULL);
   } else if (strcmp(line, "check") == 0) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check_), !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check_)));
+  } else if (strcmp(line, "disable button") == 0) {
+    gtk_widget_set_sensitive(button_, FALSE);
+    say("disabled");
   } else if (strcmp(line, "focus entry") == 0) {
     gtk_widget_grab_focus(entry_);
     say("focused");
@@ -113,15 +116,17 @@ static gboolean on_command(GIOChannel *channel, GIOCondition condition, gpointer
   } else if (strcmp(line, "focus button") == 0) {
     gtk_widget_grab_focus(button_);
     say("focused");
-  } else if (strcmp(line, "where button") == 0) {
-    /* The button's centre relative to the window's top-left inner corner. */
+  } else if (g_str_has_prefix(line, "where ")) {
+    /* A widget's centre on the screen. */
+    const char *which = line + 6;
+    GtkWidget *widget = strcmp(which, "entry") == 0 ? entry_ : strcmp(which, "check") == 0 ? check_ : button_;
     GtkAllocation allocation;
-    gtk_widget_get_allocation(button_, &allocation);
+    gtk_widget_get_allocation(widget, &allocation);
     int x = 0, y = 0;
-    gtk_widget_translate_coordinates(button_, window_, allocation.width / 2, allocation.height / 2, &x, &y);
+    gtk_widget_translate_coordinates(widget, window_, allocation.width / 2, allocation.height / 2, &x, &y);
     int root_x = 0, root_y = 0;
     gdk_window_get_origin(gtk_widget_get_window(window_), &root_x, &root_y);
-    say("button %d %d", root_x + x, root_y + y);
+    say("%s %d %d", which, root_x + x, root_y + y);
   } else if (strcmp(line, "quit") == 0) {
     gtk_main_quit();
   }

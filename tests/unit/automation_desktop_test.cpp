@@ -197,4 +197,49 @@ TEST_F(AutomationDesktop, WaitsForTitlesEndOnCtrlBreak) {
   EXPECT_EQ(run.screen.rfind("0\n1\n", 0), 0u) << run.screen;
 }
 
+class AutomationAccessibility : public AutomationDesktop {
+ protected:
+  void SetUp() override {
+    if (!desktop_support::Installed("Xvfb") || !desktop_support::Installed("openbox") ||
+        !desktop_support::Installed("dbus-run-session"))
+      GTEST_SKIP() << "Xvfb, openbox and dbus are needed";
+    desktop_ = std::make_unique<Desktop>("us", true);
+    ASSERT_TRUE(desktop_->ready()) << "the desktop did not come up";
+  }
+};
+
+TEST_F(AutomationAccessibility, ChecaFollowsTheFocusAndReadsTheFocusedObject) {
+  Process& probe = StartProbe("Sonda");
+  probe.Send("check");
+  ASSERT_TRUE(probe.WaitLine("check 1", 5s));
+  // Before monitoring nothing is queued; then the focus moves to the
+  // ticked check box with Tab.
+  auto run = RunTessel(*desktop_,
+                       "MSAA CHECA V\nESCREVE V\nMSAA MONITORA\nACIONA \"tab\"\nSEJA N 0\nMSAA CHECA V\n"
+                       "ENQUANTO V = \"0\"\nSOMA N 1\nSE N > 200000\nTERMINA\nFIM SE\nMSAA CHECA V\nFIM ENQUANTO\n"
+                       "ESCREVE V\nMSAA NOME X\nESCREVE X\nMSAA ESTADO X\nESCREVE X\nMSAA CODIGO X\nESCREVE X\n"
+                       "MSAA TIPO X\nESCREVE X\nMSAA FIM\n");
+  EXPECT_EQ(run.screen.rfind("0\n1\nMarcar\nmarcado\n44\ncaixa de seleção\n", 0), 0u) << run.screen;
+}
+
+TEST_F(AutomationAccessibility, CapturaReadsTheObjectAtAPoint) {
+  Process& probe = StartProbe("Sonda");
+  probe.Send("disable button");
+  ASSERT_TRUE(probe.WaitLine("disabled", 5s));
+  probe.Send("where button");
+  std::string line;
+  ASSERT_TRUE(probe.WaitLine([](const std::string& l) { return l.rfind("button ", 0) == 0; }, 5s, &line));
+  int x = 0, y = 0;
+  ASSERT_EQ(sscanf(line.c_str(), "button %d %d", &x, &y), 2);
+  std::string point = std::to_string(x) + " " + std::to_string(y);
+  auto run = RunTessel(*desktop_,
+                       "MSAA CAPTURA " + point +
+                           "\nMSAA NOME X\nESCREVE X\nMSAA ESTADO X\nESCREVE X\nMSAA CODIGO X\nESCREVE X\n"
+                           "MSAA AREA L T W H\nSE L < " + std::to_string(x) + "\nESCREVE \"dentro\"\nFIM SE\n"
+                           "MSAA CAPTURA -5000 -5000\nMSAA NOME X\nSE X = \"\"\nESCREVE \"vazio\"\nFIM SE\nMSAA CODIGO X\nESCREVE X\n"
+                           "MSAA AREA L T W H\nSE L < " + std::to_string(x) + "\nESCREVE \"mantida\"\nFIM SE\n");
+  EXPECT_EQ(run.screen.rfind("Gravar\nindisponível\n43\ndentro\n", 0), 0u) << run.screen;
+  EXPECT_NE(run.screen.find("\nvazio\n0\nmantida\n"), std::string::npos) << run.screen;
+}
+
 }  // namespace

@@ -74,6 +74,8 @@ class Process {
   }
   ~Process() {
     if (in_ >= 0) close(in_);
+    // Most of ours end when their input ends; the rest are stopped.
+    WaitUntil([this] { return Ended(); }, std::chrono::milliseconds(2000));
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
@@ -144,7 +146,9 @@ class Process {
 // layout asked for.
 class Desktop {
  public:
-  explicit Desktop(const char* layout = "br") {
+  // `with_bus`: a private session bus too (dbus-run-session), on which the
+  // accessibility bus of at-spi2-core starts when first asked for.
+  explicit Desktop(const char* layout = "br", bool with_bus = false) {
     int report[2];
     if (pipe(report) != 0) return;
     xvfb_ = fork();
@@ -176,6 +180,14 @@ class Desktop {
       std::string command = "setxkbmap -display " + display_name_ + " " + layout + " >/dev/null 2>&1";
       layout_set_ = std::system(command.c_str()) == 0;
     }
+    if (with_bus) {
+      bus_ = std::make_unique<Process>(
+          std::vector<std::string>{"dbus-run-session", "--", "sh", "-c", "echo \"$DBUS_SESSION_BUS_ADDRESS\"; exec cat"},
+          std::vector<std::string>{"DISPLAY=" + display_name_});
+      std::string address;
+      if (!bus_->WaitLine([](const std::string&) { return true; }, std::chrono::seconds(10), &address)) return;
+      bus_address_ = address;
+    }
     window_manager_ = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"}, Environment());
     // The window manager is there once it names itself on the root window.
     ready_ = WaitUntil([this] { return !RootWindows("_NET_SUPPORTING_WM_CHECK").empty(); },
@@ -183,6 +195,7 @@ class Desktop {
   }
   ~Desktop() {
     window_manager_.reset();
+    bus_.reset();
     if (display_) XCloseDisplay(display_);
     if (xvfb_ > 0) {
       kill(xvfb_, SIGTERM);
@@ -200,6 +213,8 @@ class Desktop {
   // DISPLAY for programs started on this desktop; leak checking off, as the
   // X libraries keep what they allocate until the program ends.
   std::vector<std::string> Environment() const {
+    if (!bus_address_.empty())
+      return {"DISPLAY=" + display_name_, "ASAN_OPTIONS=detect_leaks=0", "DBUS_SESSION_BUS_ADDRESS=" + bus_address_};
     return {"DISPLAY=" + display_name_, "ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1", "GTK_A11Y=none"};
   }
 
@@ -255,6 +270,8 @@ class Desktop {
   std::string display_name_;
   Display* display_ = nullptr;
   std::unique_ptr<Process> window_manager_;
+  std::unique_ptr<Process> bus_;
+  std::string bus_address_;
   bool ready_ = false;
   bool layout_set_ = false;
 };
