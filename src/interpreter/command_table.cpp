@@ -29,7 +29,7 @@ bool CmdDebug(const std::string& arguments);  // script.cpp
 namespace {
 
 const Command kCommands[] = {
-    {"MIDI", nullptr},
+    {"MIDI", automation::CmdMidi},
     {"DEBUG", CmdDebug},
     {"SEJA", CmdSeja},
     {"TELA", CmdTela},
@@ -103,7 +103,7 @@ const Command kCommands[] = {
     {"MSAA", automation::CmdMsaa},
     {"MENU", nullptr},
     {"IMAGEM", data::CmdImagem},
-    {"SENSOR", nullptr},
+    {"SENSOR", automation::CmdSensor},
     {"ANSIPARAUTF8", data::CmdAnsiparautf8},
     {"UTF8PARAANSI", data::CmdUtf8paraansi},
     {"HTTP", nullptr},
