@@ -105,7 +105,7 @@ bool CmdExecuta(const std::string& arguments) {
   program.resize(std::min(program.size(), kLongestShellText));
   parameters.resize(std::min(parameters.size(), kLongestShellText));
   int pid = process::OpenProgram(program, parameters, "",
-                                 mode == 2 ? process::OpenShow::Hidden : process::OpenShow::Normal);
+                                 mode == 2 ? process::OpenShow::Hidden : process::OpenShow::Normal, mode == 0);
   if (pid <= 0) return false;
   if (mode == 0) WaitForReturn(pid);
   return true;

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 #include <set>
 #include <string>
 #include <vector>
@@ -109,6 +112,32 @@ TEST_F(AutomationProcess, TwoHundredReplacedChildrenLeaveNothingBehind) {
   EXPECT_EQ(OpenDescriptors(), before);
   EXPECT_EQ(platform::process::UnreapedChildren(), 0);
   EXPECT_EQ(Zombies(), 0);
+}
+
+TEST_F(AutomationProcess, OpenedProgramsRunOnTheirOwn) {
+  test_support::TempFolder folder;
+  std::string mark = (folder.path() / "marca").string();
+  // One "&": shown; two: hidden; four count as one. None stays a child of
+  // ours, so none can be left unreaped.
+  for (const char* ampersands : {"&", "&&", "&&&&"}) {
+    std::filesystem::remove(mark);
+    std::string line = "\"touch " + mark + "\" " + ampersands;
+    ASSERT_TRUE(automation::CmdExecuta(line)) << line;
+    EXPECT_TRUE(Children().empty()) << line;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!std::filesystem::exists(mark) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(mark)) << line;
+  }
+  // A quoted program with blanks in its path, and its option.
+  std::string program = (folder.path() / "meu programa").string();
+  folder.Write("meu programa", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opcao\"\n");
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  ASSERT_TRUE(automation::CmdExecuta("\"\"\"" + program + "\"\" -x\" &"));
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (folder.Read("opcao").empty() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(folder.Read("opcao"), "-x\n");
 }
 
 TEST_F(AutomationProcess, StartFailuresAndSyntax) {

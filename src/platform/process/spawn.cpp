@@ -177,21 +177,41 @@ std::vector<std::string> SplitParameters(const std::string& parameters) {
   return words;
 }
 
+namespace {
+
+// Starts `argv` on its own: a direct child when `watch` is set (the caller
+// follows it with ProgramRunning), else through a shell that starts it in
+// the background and ends at once, so that it never becomes a child of ours
+// to reap.
+int StartOnItsOwn(std::vector<std::string> argv, const std::string& folder, bool watch) {
+  const int quiet[3] = {-1, -1, -1};
+  if (watch) return Spawn(argv, quiet, folder, false, true);
+  argv.insert(argv.begin(), {"/bin/sh", "-c", "\"$@\" & exit 0", "sh"});
+  pid_t starter = Spawn(argv, quiet, folder, false, true);
+  if (starter <= 0) return 0;
+  int status = 0;
+  while (waitpid(starter, &status, 0) < 0 && errno == EINTR) {
+  }
+  auto& started = S().started;
+  started.erase(std::remove(started.begin(), started.end(), starter), started.end());
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? starter : 0;
+}
+
+}  // namespace
+
 int OpenProgram(const std::string& program, const std::string& parameters, const std::string& folder,
-                OpenShow show) {
+                OpenShow show, bool watch) {
   (void)show;  // X has no hidden start: the program decides whether it shows a window
   RegisterExit();
   ReapEnded();
   std::string native_folder = folder.empty() ? "" : files::NativePath(folder);
-  const int quiet[3] = {-1, -1, -1};
   std::string executable = FindExecutable(program);
-  if (!executable.empty())
-    return Spawn(NativeArguments(executable, parameters), quiet, native_folder, false, true);
+  if (!executable.empty()) return StartOnItsOwn(NativeArguments(executable, parameters), native_folder, watch);
   // A document: the desktop's opener starts the program that shows it.
   if (!files::Exists(program)) return 0;
   std::string opener = FindExecutable("xdg-open");
   if (opener.empty()) return 0;
-  return Spawn({opener, files::NativePath(program)}, quiet, native_folder, false, true);
+  return StartOnItsOwn({opener, files::NativePath(program)}, native_folder, watch);
 }
 
 bool ProgramRunning(int pid) {

@@ -15,12 +15,13 @@ enum class OpenShow { Normal, Hidden };
 
 // Opens `program` with `parameters` (split into words at blanks; a word in
 // double quotes may hold blanks) in `folder` (empty: the current folder).
-// Returns the started process id (> 0), or 0 when nothing could be started
-// (no such program or file). A program opened this way is reaped by this
-// layer; the caller may watch it with ProgramRunning.
+// Returns a process id (> 0), or 0 when nothing could be started (no such
+// program or file). With `watch`, the id is the program's, which the caller
+// follows with ProgramRunning (this layer reaps it); without, the program
+// runs wholly on its own.
 int OpenProgram(const std::string& program, const std::string& parameters, const std::string& folder,
-                OpenShow show);
-// True while a process started by OpenProgram has not ended.
+                OpenShow show, bool watch = false);
+// True while a process started by OpenProgram with `watch` has not ended.
 bool ProgramRunning(int pid);
 
 // Starts the piped child: program and parameters as above, searched in PATH.
