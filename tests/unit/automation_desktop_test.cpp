@@ -75,12 +75,19 @@ TEST_F(AutomationDesktop, DigitaEndsWithEnterUnlessAsked) {
 
 TEST_F(AutomationDesktop, AcionaSendsCombinationsAndNamedKeys) {
   Process& probe = StartProbe("Sonda");
-  auto run = RunTessel(*desktop_, "ACIONA \"ctrl+shift+s\"\nACIONA \"F5\"\nACIONA \"alt+home\"\nACIONA \"x\"\n");
+  auto run = RunTessel(*desktop_,
+                       "ACIONA \"ctrl+shift+s\"\nACIONA \"F5\"\nACIONA \"alt+home\"\nACIONA \"x\"\nACIONA \"X\"\n"
+                       "ACIONA \"#117\"\nACIONA \"ctrl+.\"\n");
   EXPECT_EQ(run.exit_code, 0) << run.screen;
   EXPECT_TRUE(probe.WaitLine([](const std::string& line) { return line == "key S cs" || line == "key s cs"; }, 5s));
   EXPECT_TRUE(probe.WaitLine("key F5 -", 5s));
   EXPECT_TRUE(probe.WaitLine("key Home a", 5s));
+  // One character is tapped as its bare key, without Shift.
   EXPECT_TRUE(probe.WaitLine("key x -", 5s));
+  EXPECT_TRUE(probe.WaitLine("key x -", 5s));
+  // A virtual-key number; "." is virtual key 46, the Delete key.
+  EXPECT_TRUE(probe.WaitLine("key F6 -", 5s));
+  EXPECT_TRUE(probe.WaitLine("key Delete c", 5s));
 }
 
 TEST_F(AutomationDesktop, AcionaRefusesUnknownKeysAndWrongOrder) {
@@ -135,6 +142,17 @@ TEST_F(AutomationDesktop, JanelaMatchesUpperCasedTitlesWithAnchors) {
   ASSERT_NE(agenda, 0u);
   EXPECT_TRUE(desktop_->HasState(agenda, "_NET_WM_STATE_MAXIMIZED_VERT"));
   EXPECT_FALSE(desktop_->HasState(old, "_NET_WM_STATE_MAXIMIZED_VERT"));
+}
+
+TEST_F(AutomationDesktop, JanelaMinimisesAndShowsAMinimisedWindowAgain) {
+  StartProbe("Outra");
+  auto run = RunTessel(*desktop_, "JANELA MINIMIZA \"OUTRA\"\n");
+  unsigned long window = desktop_->WindowTitled("Outra");
+  ASSERT_NE(window, 0u);
+  EXPECT_TRUE(desktop_support::WaitUntil([&] { return desktop_->HasState(window, "_NET_WM_STATE_HIDDEN"); }, 5s));
+  run = RunTessel(*desktop_, "JANELA NORMAL \"OUTRA\"\nCHECA S\nESCREVE S\n");
+  EXPECT_EQ(run.screen.rfind("0\n", 0), 0u) << run.screen;
+  EXPECT_TRUE(desktop_support::WaitUntil([&] { return !desktop_->HasState(window, "_NET_WM_STATE_HIDDEN"); }, 5s));
 }
 
 TEST_F(AutomationDesktop, ClipboardRoundTripWithAnotherProgram) {
