@@ -67,8 +67,10 @@ TEST_F(AutomationDesktop, DigitaTypesWhatTheLayoutLacks) {
 
 TEST_F(AutomationDesktop, DigitaEndsWithEnterUnlessAsked) {
   Process& probe = StartProbe("Sonda");
-  auto run = RunTessel(*desktop_, "DIGITA \"ok\"\n");
+  // A tab in the text goes out as Ctrl+I.
+  auto run = RunTessel(*desktop_, "DIGITA \"o\tk\"\n");
   EXPECT_EQ(run.exit_code, 0) << run.screen;
+  EXPECT_TRUE(probe.WaitLine("key i c", 5s));
   EXPECT_TRUE(probe.WaitLine("text ok", 5s));
   EXPECT_TRUE(probe.WaitLine("key Return -", 5s));
 }
