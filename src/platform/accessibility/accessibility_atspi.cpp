@@ -100,6 +100,18 @@ void Forget(GError*& error) {
   error = nullptr;
 }
 
+void RemoveListener() {
+  State& s = S();
+  if (!s.listener) return;
+  GError* error = nullptr;
+  atspi_event_listener_deregister(s.listener, "object:state-changed:focused", &error);
+  Forget(error);
+  atspi_event_listener_deregister(s.listener, "window:activate", &error);
+  Forget(error);
+  g_object_unref(s.listener);
+  s.listener = nullptr;
+}
+
 std::string Latin1(gchar* utf8) {
   if (!utf8) return "";
   std::string text = Utf8ToLatin1(utf8);
@@ -273,7 +285,8 @@ void PumpFor(int ms) {
 bool StartMonitoring() {
   if (!Connect()) return false;
   State& s = S();
-  if (s.listener) StopMonitoring();
+  // Monitoring again replaces the listeners.
+  RemoveListener();
   s.listener = atspi_event_listener_new(OnEvent, nullptr, nullptr);
   GError* error = nullptr;
   bool focus = atspi_event_listener_register(s.listener, "object:state-changed:focused", &error);
@@ -302,16 +315,8 @@ bool StartMonitoring() {
 }
 
 void StopMonitoring() {
-  State& s = S();
-  Drop(s.current);
-  if (!s.listener) return;
-  GError* error = nullptr;
-  atspi_event_listener_deregister(s.listener, "object:state-changed:focused", &error);
-  Forget(error);
-  atspi_event_listener_deregister(s.listener, "window:activate", &error);
-  Forget(error);
-  g_object_unref(s.listener);
-  s.listener = nullptr;
+  Drop(S().current);
+  RemoveListener();
 }
 
 void Pump() {
