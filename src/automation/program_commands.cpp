@@ -68,6 +68,18 @@ void WaitForReturn(int pid) {
   PauseMs(ReturnPause());
 }
 
+// The child's lines end with LF alone; inside this system lines end with
+// CR LF (the console takes LF as "down one row" only).
+std::string WindowsLines(const std::string& text) {
+  std::string lines;
+  lines.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) lines += '\r';
+    lines += text[i];
+  }
+  return lines;
+}
+
 }  // namespace
 
 // EXECUTA line [&...]: no "&" opens the program and waits for the user to
@@ -186,8 +198,8 @@ std::string ReadChildOutput() {
     }
   }
   g_answer_expected = false;
-  output = platform::Utf8ToLatin1(output);
-  error = platform::Utf8ToLatin1(error);
+  output = WindowsLines(platform::Utf8ToLatin1(output));
+  error = WindowsLines(platform::Utf8ToLatin1(error));
   std::string text = output.empty() ? error : output + "\r\n" + error;
   if (!text.empty()) text += "\r\n";
   return text;

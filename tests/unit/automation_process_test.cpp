@@ -61,9 +61,12 @@ TEST_F(AutomationProcess, PipedShellAnswersLinesSentWithEnviacmd) {
   ASSERT_TRUE(automation::CmdExecuta("\"sh\" &&&"));
   // A line ending in LF is one command to sh; CR would be part of the word.
   ASSERT_TRUE(automation::CmdEnviacmd("\"echo ol\xE1 mundo\""));
-  EXPECT_EQ(automation::ReadChildOutput(), "ol\xE1 mundo\n\r\n\r\n");
+  EXPECT_EQ(automation::ReadChildOutput(), "ol\xE1 mundo\r\n\r\n\r\n");
   ASSERT_TRUE(automation::CmdEnviacmd("\"echo falhou 1>&2\""));
-  EXPECT_EQ(automation::ReadChildOutput(), "falhou\n\r\n");
+  EXPECT_EQ(automation::ReadChildOutput(), "falhou\r\n\r\n");
+  // Lines come with CR LF, as every text inside the system.
+  ASSERT_TRUE(automation::CmdEnviacmd("\"printf 'a\\nb\\r\\nc'\""));
+  EXPECT_EQ(automation::ReadChildOutput(), "a\r\nb\r\nc\r\n\r\n");
   // Nothing asked: nothing waits, and no time is spent waiting.
   EXPECT_EQ(automation::ReadChildOutput(), "");
 }
@@ -95,7 +98,7 @@ TEST_F(AutomationProcess, ChildSeesOnlyItsOwnEndsOfThePipes) {
   // The child runs in a process group of its own.
   EXPECT_EQ(getpgid(children[0]), children[0]);
   ASSERT_TRUE(automation::CmdEnviacmd("\"eco\""));
-  EXPECT_EQ(automation::ReadChildOutput(), "eco\n\r\n\r\n");
+  EXPECT_EQ(automation::ReadChildOutput(), "eco\r\n\r\n\r\n");
   // A new child closes the pipes of the one before: cat sees the end of its
   // input and ends, and is reaped.
   ASSERT_TRUE(automation::CmdExecuta("\"sh\" &&&"));
