@@ -1,6 +1,6 @@
 // MENU: a menu drawn on the console in a rectangle the script chooses, run
 // by the console's list box.
-#include "automation/menu_commands.h"
+#include "automation/commands.h"
 
 #include <cstdint>
 #include <string>

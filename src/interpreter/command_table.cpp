@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "automation/menu_commands.h"
+#include "automation/commands.h"
 #include "automation/sound_commands.h"
 #include "data/byte_buffer.h"
 #include "data/encoding_commands.h"
@@ -29,7 +29,7 @@ bool CmdDebug(const std::string& arguments);  // script.cpp
 namespace {
 
 const Command kCommands[] = {
-    {"MIDI", nullptr},
+    {"MIDI", automation::CmdMidi},
     {"DEBUG", CmdDebug},
     {"SEJA", CmdSeja},
     {"TELA", CmdTela},
@@ -67,14 +67,14 @@ const Command kCommands[] = {
     {"RENOMEIA", data::CmdRenomeia},
     {"REPLICA", data::CmdReplica},
     {"CMD", CmdCmd},
-    {"ESPERA", nullptr},
-    {"ENVIACMD", nullptr},
-    {"DIGITA", nullptr},
-    {"ACIONA", nullptr},
-    {"CLICA", nullptr},
-    {"CAPTURA", nullptr},
-    {"TRANSFERE", nullptr},
-    {"JANELA", nullptr},
+    {"ESPERA", automation::CmdEspera},
+    {"ENVIACMD", automation::CmdEnviacmd},
+    {"DIGITA", automation::CmdDigita},
+    {"ACIONA", automation::CmdAciona},
+    {"CLICA", automation::CmdClica},
+    {"CAPTURA", automation::CmdCaptura},
+    {"TRANSFERE", automation::CmdTransfere},
+    {"JANELA", automation::CmdJanela},
     {"DESVIA", CmdDesvia},
     {"SE", CmdSe},
     {"SENAO", CmdSenao},
@@ -82,8 +82,8 @@ const Command kCommands[] = {
     {"ENQUANTO", CmdEnquanto},
     {"REPETE", CmdRepete},
     {"FIM", CmdFim},
-    {"EXECUTA", nullptr},
-    {"EXISTEPROG", nullptr},
+    {"EXECUTA", automation::CmdExecuta},
+    {"EXISTEPROG", automation::CmdExisteprog},
     {"ALARME", automation::CmdAlarme},
     {"GRAVABYTES", data::CmdGravabytes},
     {"ESCREVEBYTE", data::CmdEscrevebyte},
@@ -100,15 +100,15 @@ const Command kCommands[] = {
     {"RETORNA", CmdRetorna},
     {"RANDOMIZA", CmdRandomiza},
     {"IP", nullptr},
-    {"MSAA", nullptr},
+    {"MSAA", automation::CmdMsaa},
     {"MENU", automation::CmdMenu},
     {"IMAGEM", data::CmdImagem},
-    {"SENSOR", nullptr},
+    {"SENSOR", automation::CmdSensor},
     {"ANSIPARAUTF8", data::CmdAnsiparautf8},
     {"UTF8PARAANSI", data::CmdUtf8paraansi},
     {"HTTP", nullptr},
     {"TRAZDAREDE", nullptr},
-    {"HANDLE", nullptr},
+    {"HANDLE", automation::CmdHandle},
     {"MENSAGEM", automation::CmdMensagem},
     {"CODBASE64", data::CmdCodbase64},
     {"REMOVEQUOTED", data::CmdRemovequoted},

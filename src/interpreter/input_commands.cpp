@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "automation/commands.h"
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "data/command_text.h"
@@ -122,10 +123,17 @@ bool CmdLe(const std::string& arguments) {
       return false;
     }
     source = Source::Slot;
-  } else if (data::StartsWithKeyword(rest, "EDITA") || data::StartsWithKeyword(rest, "CONSOLE ")) {
-    // LE EDITA V and LE CONSOLE V come with the line editor and the program
-    // runner.
+  } else if (data::StartsWithKeyword(rest, "EDITA")) {
+    // LE EDITA V comes with the line editor.
     return false;
+  } else if (data::StartsWithKeyword(rest, "CONSOLE ")) {
+    // The child program's output; a second variable after it reads a spoken
+    // line.
+    rest = data::TrimmedText(rest.substr(8));
+    int console_slot = 0;
+    if (!ReadVariableName(rest, console_slot)) return false;
+    SetVariable(console_slot, automation::ReadChildOutput());
+    if (data::TrimmedText(rest).empty()) return true;
   } else if (data::StartsWithKeyword(rest, "MUDO")) {
     rest.erase(0, 4);
     source = Source::Mute;

@@ -122,8 +122,15 @@ TEST_F(DataLe, LinesFromSlots) {
 }
 
 TEST_F(DataLe, FormsNotBuiltHereFail) {
-  for (const char* arguments : {"EDITA V", "CONSOLE V", "MOUSE X Y", "RATO X Y"})
+  for (const char* arguments : {"EDITA V", "MOUSE X Y", "RATO X Y"})
     EXPECT_FALSE(interp::CmdLe(arguments)) << arguments;
+}
+
+TEST_F(DataLe, ConsoleWithoutAChildGivesNothing) {
+  interp::SetVariable('V', "antes");
+  EXPECT_TRUE(interp::CmdLe("CONSOLE V"));
+  EXPECT_EQ(interp::Variable('V'), "");
+  EXPECT_FALSE(interp::CmdLe("CONSOLE"));
 }
 
 }  // namespace

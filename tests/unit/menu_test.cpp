@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/menu_commands.h"
+#include "automation/commands.h"
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "console/menu.h"
