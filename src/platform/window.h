@@ -85,6 +85,18 @@ class Backend {
   virtual void SetMagnifier(int factor) { (void)factor; }
   // The size of a character cell in pixels (the headless grid reports 8x16).
   virtual void CellSize(int& width, int& height) const { width = 8; height = 16; }
+  // The mouse pointer in pixels: on the screen, or relative to the console
+  // window's text area. False where there is no pointer to read.
+  virtual bool PointerPosition(int& x, int& y, bool on_screen) {
+    (void)x; (void)y; (void)on_screen;
+    return false;
+  }
+  // Whether key releases are reported as they happen (Braille chords need
+  // them; a text terminal reports none).
+  virtual bool ReportsKeyReleases() const { return true; }
+  // A Latin-1 text the user must hear about the back end (once), e.g. a
+  // terminal too small for the grid; empty when there is none.
+  virtual std::string TakeNotice() { return {}; }
   // Called once before the program exits.
   virtual void Shutdown() {}
 };

@@ -195,6 +195,9 @@ void SpeechInit(int level, const std::string& message_folder) {
   s.letters_folder =
       Anchored(VoiceFolderSetting("DIRLETRAS", kDefaultLettersFolder, "letras", 255));
 
+  // What the console must tell the user is written and said.
+  console::SetNoticeHandler([](const std::string& notice) { WriteLineSpeak(notice); });
+
   s.engine_active = false;
   EngineRequest engine = ReadEngineRequest();
   if (engine.wanted) s.engine_type = engine.type;  // no engine is built: the own path speaks

@@ -1,0 +1,166 @@
+// The spoken line editor on a headless console: ending keys, the clipboard
+// in short and full fields, read-only fields, the field's width on screen,
+// the speed change and the way into the screen review.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/console.h"
+#include "speech/line_editor.h"
+#include "speech/speech.h"
+#include "speech_support.h"
+#include "test_support.h"
+
+namespace {
+
+using test_support::HeadlessConsole;
+using test_support::Type;
+
+struct EndCase {
+  const char* keys;
+  int exit_key;
+  const char* text;
+};
+
+TEST(LineEditor, EndingKeysAndTrimmedText) {
+  const EndCase cases[] = {
+      {"ab  {Up}", speech::kEditUp, "ab"},
+      {"ab{Down}", speech::kEditDown, "ab"},
+      {"x{Enter}", speech::kEditEnter, "x"},
+      {"x{Esc}", speech::kEditEscape, "x"},
+      {"x{Tab}", speech::kEditTab, "x"},
+      {"x{Ctrl+Enter}", speech::kEditCtrlEnter, "x"},
+      {"x{Ctrl+F9}", speech::kEditCtrlF9, "x"},
+      {"x{PgDn}", 81, "x"},
+      {"x{Alt+1}{Enter}", speech::kEditEnter, "x"},  // Alt with a digit does nothing
+  };
+  for (const EndCase& c : cases) {
+    HeadlessConsole headless;
+    Type(c.keys);
+    std::string text;
+    EXPECT_EQ(speech::EditField(text, 1, 1, true, 40, 80), c.exit_key) << c.keys;
+    EXPECT_EQ(text, c.text) << c.keys;
+  }
+}
+
+TEST(LineEditor, PasteIsCutToTheField) {
+  struct Case {
+    const char* keys;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"{Ctrl+V}{Enter}", "0123456789"},
+      {"x{Ctrl+V}{Enter}", "x012345678"},
+      {"x{Shift+Ins}{Enter}", "x012345678"},  // Shift+Ins is Ctrl+V
+  };
+  for (const Case& c : cases) {
+    HeadlessConsole headless;
+    console::CopyToClipboard("0123456789ABCDEF\r\nsecond line");
+    Type(c.keys);
+    std::string text;
+    speech::EditField(text, 1, 1, true, 10, 10);
+    EXPECT_EQ(text, c.text) << c.keys;
+  }
+}
+
+TEST(LineEditor, CopyOfAFullFieldCopiesEveryCharacter) {
+  HeadlessConsole headless;
+  Type("{Ctrl+Ins}{Enter}");
+  std::string text = "0123456789";
+  speech::EditField(text, 1, 1, true, 10, 10);
+  EXPECT_EQ(console::PasteFromClipboard(100), "0123456789\r\n");
+}
+
+TEST(LineEditor, CopyOfASelection) {
+  HeadlessConsole headless;
+  Type("{Right}{Shift+Right}{Shift+Right}{Ctrl+C}{Enter}");
+  std::string text = "abcdef";
+  speech::EditField(text, 1, 1, true, 10, 10);
+  EXPECT_EQ(console::PasteFromClipboard(100), "bc");
+  EXPECT_EQ(text, "abcdef");
+}
+
+TEST(LineEditor, ReadOnlyFieldIgnoresTypingAndDeleting) {
+  HeadlessConsole headless;
+  Type("ab{Del}{Ctrl+Y}{Ctrl+V}{Enter}");
+  std::string text = "xy";
+  speech::EditField(text, 1, 1, false, 10, 10);
+  EXPECT_EQ(text, "xy");
+}
+
+TEST(LineEditor, FieldRunsToTheRightEdgeLessOne) {
+  HeadlessConsole headless;
+  Type("{Enter}");
+  std::string text(100, 'a');
+  speech::EditFieldHere(text, 1, 3, true, 255);
+  EXPECT_EQ(console::ScreenChar(78, 3), 'a');
+  EXPECT_EQ(console::ScreenChar(79, 3), ' ');
+  EXPECT_EQ(text, std::string(100, 'a'));
+  EXPECT_EQ(console::WhereX(), 1);  // the cursor goes back to the field's start
+}
+
+TEST(LineEditor, LongTextScrollsSideways) {
+  HeadlessConsole headless;
+  Type("{End}{Enter}");
+  std::string text = std::string(30, 'a') + "XYZ";
+  speech::EditField(text, 1, 1, true, 10, 100);
+  // The exit shows the field's start again.
+  EXPECT_EQ(console::ScreenRow(1).substr(0, 10), std::string(10, 'a'));
+}
+
+// Keys released one at a time as the program waits for them, as the harness
+// does, so a beep (which drops keys typed ahead) loses none.
+class ScriptedKeys {
+ public:
+  ScriptedKeys(const test_support::TempFolder& folder, const std::string& keys)
+      : variable_("TESSEL_KEYS", (folder.path() / "keys.txt").string()) {
+    folder.Write("keys.txt", keys);
+    console::ResetForTests();
+  }
+
+ private:
+  test_support::ScopedVariable variable_;
+};
+
+TEST(LineEditor, InsertPastTheEndBeeps) {
+  HeadlessConsole headless;
+  ScriptedKeys keys(headless.folder(), "abcd{Enter}");
+  speech_support::LogCapture log;
+  std::string text;
+  speech::EditField(text, 1, 1, true, 3, 3);
+  EXPECT_EQ(text, "abc");
+  EXPECT_EQ(log.Events("beep").size(), 1u);
+}
+
+bool g_reviewed = false;
+
+TEST(LineEditor, AltCtrlF9OpensTheScreenReviewAndGoesOn) {
+  HeadlessConsole headless;
+  g_reviewed = false;
+  speech::SetScreenReviewer([] { g_reviewed = true; });
+  Type("a{Ctrl+Alt+F9}b{Enter}");
+  std::string text;
+  EXPECT_EQ(speech::EditField(text, 1, 1, true, 10, 10), speech::kEditEnter);
+  speech::SetScreenReviewer(nullptr);
+  EXPECT_TRUE(g_reviewed);
+  EXPECT_EQ(text, "ab");
+}
+
+TEST(LineEditor, SpeedChangeReinitialisesSpeech) {
+  struct Case {
+    const char* keys;
+    int level;
+  };
+  const Case cases[] = {{"{Ctrl+F4}5{Enter}", 5}, {"{Ctrl+F4}{Esc}{Enter}", 3}, {"{Ctrl+F4}2{Enter}", 2}};
+  for (const Case& c : cases) {
+    speech_support::VoiceFolder voice({"_VELOC"}, {}, "", "");
+    ScriptedKeys keys(voice.folder(), c.keys);
+    speech::SpeechInit(3, "");
+    std::string text;
+    speech::EditField(text, 1, 1, true, 10, 10);
+    EXPECT_EQ(speech::SpeedLevel(), c.level) << c.keys;
+    speech::SpeechEnd();
+  }
+}
+
+}  // namespace
