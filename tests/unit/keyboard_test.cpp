@@ -135,6 +135,28 @@ TEST_F(Braille, ModeCyclingAndTones) {
   EXPECT_EQ(console::QueuedKeys(), 0);
 }
 
+TEST_F(Braille, ShiftedAliasesOfTheModeKeys) {
+  // Ctrl+Alt+F11 and F12 never reach an X program; with Shift they do.
+  Type("{Ctrl+Alt+Shift+F11}");
+  EXPECT_EQ(console::BrailleMode(), 1);
+  Type("{Ctrl+Alt+Shift+F11}");
+  EXPECT_EQ(console::BrailleMode(), 2);
+  Type("{Ctrl+Alt+Shift+F12}");
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(console::QueuedKeys(), 0);
+}
+
+TEST_F(Braille, AltLetterReleaseIsNoChord) {
+  SetMode(1);
+  Type("{Alt+F}{Alt+X}");
+  EXPECT_EQ(Drain(), (std::vector<int>{0, 33, 0, 45}));
+  // Alt let go before the letter: its release is still no chord.
+  Type("{Down:Alt+D}{Up:D}");
+  EXPECT_EQ(Drain(), (std::vector<int>{0, 32}));
+  Type(Chord("FD"));  // chords go on as before
+  EXPECT_EQ(Drain(), std::vector<int>{'b'});
+}
+
 TEST_F(Braille, ToneDurationsPassInProgramTime) {
   int64_t before = platform::NowMs();
   SetMode(2);  // 800 Hz then 400 Hz, 200 ms each

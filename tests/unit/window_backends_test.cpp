@@ -23,6 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include "console/console.h"
+#include "console/keyboard.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_screen.h"
@@ -1047,6 +1051,94 @@ TEST_F(WindowBackendsSdl, NoDisplayNoWindow) {
   ScopedVariable no_display("DISPLAY", nullptr);
   ScopedVariable no_driver("SDL_VIDEODRIVER", nullptr);
   EXPECT_EQ(window::kSdlBackend.create({}, window::ShowMode::Normal), nullptr);
+}
+
+// The console in the window: the caret shows at the cursor's cell from the
+// moment ReadKey starts waiting and goes when the key came; BEL is heard.
+TEST_F(WindowBackendsSdl, ConsoleCaretWhileAKeyIsAwaitedAndBelSounds) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tessel-caret-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  {
+    std::FILE* ini = std::fopen((folder / "MIRANE.INI").c_str(), "wb");
+    ASSERT_NE(ini, nullptr);
+    std::fputs("[VIDEO]\r\nLARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=S\r\n", ini);
+    std::fclose(ini);
+  }
+  std::string capture = (folder / "bel.wav").string();
+  ScopedVariable windir("MIRANE_WINDIR", folder.c_str());
+  ScopedVariable console_choice("TESSEL_CONSOLE", "window");
+  ScopedVariable audio("TESSEL_AUDIO", ("wav:" + capture).c_str());
+  ScopedVariable keys("TESSEL_KEYS", nullptr);
+  platform::audio::Shutdown();
+  platform::ClockInit(platform::TimeMode::Real);
+  console::ResetForTests();
+
+  // A red cell marks the grid's corner; the cursor waits at column 3, row 2.
+  console::TextBackground(4);
+  console::ConsoleWrite(" ");
+  console::TextBackground(0);
+  console::ConsoleWrite("\a");
+  console::GotoXY(3, 2);
+  int cell_width = 0, cell_height = 0;
+  console::ActiveBackend()->CellSize(cell_width, cell_height);
+
+  // While the program waits in ReadKey, another thread looks at the screen,
+  // then types the key that ends the wait.
+  CellInk waiting{};
+  bool located = false;
+  std::string display = server_->display();
+  std::thread looker([&] {
+    for (int attempt = 0; attempt < 50 && waiting.full_rows == 0; ++attempt) {
+      std::optional<Image> shot = Screenshot(display, "console_caret_waiting");
+      int ox = 0, oy = 0;
+      if (shot && FindOrigin(*shot, ox, oy)) {
+        located = true;
+        waiting = InkOfCell(*shot, ox + 2 * cell_width, oy + cell_height, cell_width, cell_height);
+      }
+      if (waiting.full_rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    Event key;
+    key.type = EventType::Char;
+    key.character = 'k';
+    platform::PostEvent(key);
+  });
+  uint8_t read = console::ReadKey();
+  looker.join();
+  EXPECT_EQ(read, 'k');
+  ASSERT_TRUE(located) << "the console window was not found on the screen";
+  // The caret: a bar as wide as the cell, two pixels high, nothing else.
+  EXPECT_EQ(waiting.full_rows, 2);
+  EXPECT_EQ(waiting.bright, 2 * cell_width);
+
+  std::optional<Image> after = Screenshot(display, "console_caret_after");
+  ASSERT_TRUE(after);
+  int ox = 0, oy = 0;
+  ASSERT_TRUE(FindOrigin(*after, ox, oy));
+  EXPECT_EQ(InkOfCell(*after, ox + 2 * cell_width, oy + cell_height, cell_width, cell_height).bright, 0)
+      << "the caret stays after the key came";
+
+  console::ResetForTests();
+  platform::audio::Shutdown();  // finishes the capture file
+  // The capture: 16-bit mono at 22050 Hz after a 44-byte header; the beep is
+  // a loud square wave of some 150 ms.
+  std::FILE* file = std::fopen(capture.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[4096];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + count);
+  std::fclose(file);
+  ASSERT_GT(bytes.size(), 44u);
+  int loud = 0;
+  for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+    int16_t sample = static_cast<int16_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (sample > 4000 || sample < -4000) ++loud;
+  }
+  double loud_ms = loud * 1000.0 / 22050;
+  EXPECT_GT(loud_ms, 100) << "BEL made no sound";
+  EXPECT_LT(loud_ms, 300);
+  std::filesystem::remove_all(folder);
+  platform::ClockInit(platform::TimeMode::Virtual);
 }
 
 }  // namespace
