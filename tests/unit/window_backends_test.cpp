@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -428,6 +429,56 @@ TEST(WindowBackendsTerminal, RawModeScreenKeysAndRestore) {
   EXPECT_EQ(after.c_lflag, before.c_lflag) << "terminal restored";
   EXPECT_EQ(after.c_iflag, before.c_iflag);
   EXPECT_TRUE(Contains(closing, "\x1b[?1049l")) << "left the alternate screen";
+}
+
+// A terminal of 80x20: the part of the grid holding the cursor's row shows,
+// the user hears once that the terminal is small, and Braille chords are
+// refused there (a terminal reports no key releases).
+TEST(WindowBackendsTerminal, SmallTerminalFollowsTheCursorRow) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  winsize size{};
+  size.ws_col = 80;
+  size.ws_row = 20;
+  ASSERT_EQ(ioctl(terminal.slave(), TIOCSWINSZ, &size), 0);
+
+  terminal.Attach();
+  std::unique_ptr<window::Backend> backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+  std::string first_notice, second_notice, top_painted, bottom_painted;
+  bool releases = true;
+  if (backend) {
+    terminal.Drain();
+    first_notice = backend->TakeNotice();
+    second_notice = backend->TakeNotice();
+    releases = backend->ReportsKeyReleases();
+    TestFrame frame;
+    frame.Put(0, 0, "topo", 0x07);
+    frame.Put(0, 24, "fundo", 0x07);
+    frame.caret_visible = true;
+    frame.cursor_row = 24;
+    frame.cursor_column = 5;
+    backend->Draw(frame.View(), 0, 6, 24, 25);
+    bottom_painted = terminal.Drain();
+    frame.cursor_row = 0;
+    backend->Draw(frame.View(), 0, 6, 0, 1);
+    top_painted = terminal.Drain();
+  }
+  backend.reset();
+  terminal.Drain();
+  terminal.Detach();
+
+  ASSERT_FALSE(first_notice.empty());
+  EXPECT_EQ(first_notice, "O terminal \xE9 menor que 80x25");
+  EXPECT_TRUE(second_notice.empty()) << "said once";
+  EXPECT_FALSE(releases);
+  // Grid row 25 shows on the terminal's row 20, with the caret after "fundo".
+  EXPECT_TRUE(Contains(bottom_painted, "\x1b[20;1H")) << bottom_painted;
+  EXPECT_TRUE(Contains(bottom_painted, "fundo"));
+  EXPECT_TRUE(Contains(bottom_painted, "\x1b[20;6H\x1b[?25h")) << "caret on the cursor's row";
+  // Back at the top, grid row 1 is the terminal's row 1 again.
+  EXPECT_TRUE(Contains(top_painted, "\x1b[1;1H"));
+  EXPECT_TRUE(Contains(top_painted, "topo"));
 }
 
 TEST(WindowBackendsTerminal, SignalRestoresTheTerminal) {
