@@ -1,7 +1,11 @@
 // The spoken line editor on a headless console: ending keys, the clipboard
 // in short and full fields, read-only fields, the field's width on screen,
 // the speed change and the way into the screen review.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -161,6 +165,64 @@ TEST(LineEditor, SpeedChangeReinitialisesSpeech) {
     EXPECT_EQ(speech::SpeedLevel(), c.level) << c.keys;
     speech::SpeechEnd();
   }
+}
+
+// F12 and OpenDocument: real children started through the process layer,
+// each a small script that writes its arguments into a named pipe.
+class OpenDocumentTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    recorder_ = (folder_.path() / "recorder").string();
+    pipe_ = (folder_.path() / "heard").string();
+    ASSERT_EQ(mkfifo(pipe_.c_str(), 0600), 0);
+    folder_.Write("recorder", "#!/bin/sh\necho \"$0|$*\" > '" + pipe_ + "'\n");
+    chmod(recorder_.c_str(), 0755);
+    folder_.Write("tool.exe", "#!/bin/sh\necho \"tool|$*\" > '" + pipe_ + "'\n");
+    chmod((folder_.path() / "tool.exe").c_str(), 0755);
+    folder_.Write("nota.txt", "texto");
+  }
+  // What the child wrote, or "" when none wrote within a few seconds.
+  std::string Heard() {
+    int fd = open(pipe_.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string text;
+    for (int waited = 0; fd >= 0 && waited < 5000; waited += 10) {
+      pollfd ready{fd, POLLIN, 0};
+      if (poll(&ready, 1, 10) > 0 && (ready.revents & POLLIN)) {
+        char buffer[512];
+        ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count > 0) {
+          text.append(buffer, static_cast<size_t>(count));
+          if (text.back() == '\n') break;
+        }
+      }
+    }
+    if (fd >= 0) close(fd);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
+  test_support::TempFolder folder_;
+  std::string recorder_, pipe_;
+};
+
+TEST_F(OpenDocumentTest, AddressDocumentAndProgram) {
+  HeadlessConsole headless("[MIRANE]\r\nPROG.HTM=" + recorder_ + "\r\nPROG.TXT=" + recorder_ + "\r\n");
+  speech::OpenDocument("www.exemplo.com.br");
+  EXPECT_EQ(Heard(), recorder_ + "|www.exemplo.com.br");
+  std::string note = (folder_.path() / "nota.txt").string();
+  speech::OpenDocument(note);
+  EXPECT_EQ(Heard(), recorder_ + "|" + note);
+  // A program runs itself, with no parameters.
+  speech::OpenDocument((folder_.path() / "tool.exe").string());
+  EXPECT_EQ(Heard(), "tool|");
+}
+
+TEST_F(OpenDocumentTest, F12OpensTheWordUnderTheCursor) {
+  HeadlessConsole headless("[MIRANE]\r\nPROG.HTM=" + recorder_ + "\r\n");
+  Type("{Ctrl+Right}{Right}{F12}{Enter}");
+  std::string text = "veja (www.exemplo.com. agora";
+  speech::EditField(text, 1, 1, true, 40, 40);
+  // The "(" before and the "." after the address are left out.
+  EXPECT_EQ(Heard(), recorder_ + "|www.exemplo.com");
 }
 
 }  // namespace
