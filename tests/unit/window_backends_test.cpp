@@ -26,6 +26,8 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "interpreter/input_commands.h"
+#include "interpreter/operands.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/events.h"
@@ -1104,30 +1106,52 @@ TEST_F(WindowBackendsSdl, NoDisplayNoWindow) {
   EXPECT_EQ(window::kSdlBackend.create({}, window::ShowMode::Normal), nullptr);
 }
 
+// The whole console (not only the back end) in a window on the test's X
+// server, with the given audio output; a red cell marks the grid's corner.
+class ConsoleInWindow {
+ public:
+  explicit ConsoleInWindow(const std::string& audio)
+      : folder_(std::filesystem::temp_directory_path() / ("tessel-window-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(folder_);
+    std::FILE* ini = std::fopen((folder_ / "MIRANE.INI").c_str(), "wb");
+    if (ini) {
+      std::fputs("[VIDEO]\r\nLARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=S\r\n", ini);
+      std::fclose(ini);
+    }
+    windir_.emplace("MIRANE_WINDIR", folder_.c_str());
+    console_.emplace("TESSEL_CONSOLE", "window");
+    audio_.emplace("TESSEL_AUDIO", audio.c_str());
+    keys_.emplace("TESSEL_KEYS", nullptr);
+    platform::audio::Shutdown();
+    platform::ClockInit(platform::TimeMode::Real);
+    console::ResetForTests();
+    console::TextBackground(4);
+    console::ConsoleWrite(" ");
+    console::TextBackground(0);
+  }
+  ~ConsoleInWindow() {
+    console::ResetForTests();
+    platform::audio::Shutdown();
+    platform::ClockInit(platform::TimeMode::Virtual);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::optional<ScopedVariable> windir_, console_, audio_, keys_;
+};
+
 // The console in the window: the caret shows at the cursor's cell from the
 // moment ReadKey starts waiting and goes when the key came; BEL is heard.
 TEST_F(WindowBackendsSdl, ConsoleCaretWhileAKeyIsAwaitedAndBelSounds) {
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tessel-caret-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  {
-    std::FILE* ini = std::fopen((folder / "MIRANE.INI").c_str(), "wb");
-    ASSERT_NE(ini, nullptr);
-    std::fputs("[VIDEO]\r\nLARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=S\r\n", ini);
-    std::fclose(ini);
-  }
-  std::string capture = (folder / "bel.wav").string();
-  ScopedVariable windir("MIRANE_WINDIR", folder.c_str());
-  ScopedVariable console_choice("TESSEL_CONSOLE", "window");
-  ScopedVariable audio("TESSEL_AUDIO", ("wav:" + capture).c_str());
-  ScopedVariable keys("TESSEL_KEYS", nullptr);
-  platform::audio::Shutdown();
-  platform::ClockInit(platform::TimeMode::Real);
-  console::ResetForTests();
+  std::string capture = (std::filesystem::temp_directory_path() /
+                         ("tessel-bel-" + std::to_string(getpid()) + ".wav")).string();
+  std::optional<ConsoleInWindow> window;
+  window.emplace("wav:" + capture);
 
-  // A red cell marks the grid's corner; the cursor waits at column 3, row 2.
-  console::TextBackground(4);
-  console::ConsoleWrite(" ");
-  console::TextBackground(0);
+  // The cursor waits at column 3, row 2.
   console::ConsoleWrite("\a");
   console::GotoXY(3, 2);
   int cell_width = 0, cell_height = 0;
@@ -1168,8 +1192,7 @@ TEST_F(WindowBackendsSdl, ConsoleCaretWhileAKeyIsAwaitedAndBelSounds) {
   EXPECT_EQ(InkOfCell(*after, ox + 2 * cell_width, oy + cell_height, cell_width, cell_height).bright, 0)
       << "the caret stays after the key came";
 
-  console::ResetForTests();
-  platform::audio::Shutdown();  // finishes the capture file
+  window.reset();  // finishes the capture file
   // The capture: 16-bit mono at 22050 Hz after a 44-byte header; the beep is
   // a loud square wave of some 150 ms.
   std::FILE* file = std::fopen(capture.c_str(), "rb");
@@ -1188,8 +1211,34 @@ TEST_F(WindowBackendsSdl, ConsoleCaretWhileAKeyIsAwaitedAndBelSounds) {
   double loud_ms = loud * 1000.0 / 22050;
   EXPECT_GT(loud_ms, 100) << "BEL made no sound";
   EXPECT_LT(loud_ms, 300);
-  std::filesystem::remove_all(folder);
-  platform::ClockInit(platform::TimeMode::Virtual);
+  std::filesystem::remove(capture);
+}
+
+// LE MOUSE in the window: the pointer relative to the console window, or on
+// the screen with TELA.
+TEST_F(WindowBackendsSdl, ConsoleMousePositionForLe) {
+  FakeInput input(server_->display());
+  if (!input.ok()) GTEST_SKIP() << "the XTest libraries are not installed";
+  ConsoleInWindow window("null");
+  int ox = 0, oy = 0;
+  bool located = false;
+  for (int attempt = 0; attempt < 50 && !located; ++attempt) {
+    console::PumpMessages();
+    std::optional<Image> shot = Screenshot(server_->display(), "console_mouse");
+    located = shot && FindOrigin(*shot, ox, oy);
+    if (!located) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(located);
+  input.MoveTo(ox + 37, oy + 21);
+  input.Sync();
+  ASSERT_TRUE(interp::CmdLe("MOUSE X Y"));
+  EXPECT_EQ(interp::Variable('X'), "37");
+  EXPECT_EQ(interp::Variable('Y'), "21");
+  ASSERT_TRUE(interp::CmdLe("RATO TELA X Y"));
+  EXPECT_EQ(interp::Variable('X'), std::to_string(ox + 37));
+  EXPECT_EQ(interp::Variable('Y'), std::to_string(oy + 21));
+  EXPECT_FALSE(interp::CmdLe("MOUSE X")) << "Y missing";
+  EXPECT_EQ(interp::Variable('X'), "37") << "X is stored even so";
 }
 
 }  // namespace
