@@ -75,8 +75,12 @@ class Editor {
       if (key == 0) {
         int code = console::ReadKey();
         if (code >= 16 && code <= 18) {
-          // Alt+Q, Alt+W, Alt+E: the next key counts as a plain key.
-          done = Plain(console::ReadKey(), exit_key);
+          // Alt+Q, Alt+W, Alt+E: the next key counts as a plain key (an
+          // extended key after them stays extended, so its code is never
+          // typed as a character).
+          uint8_t next = console::ReadKey();
+          if (next == 0) done = Extended(console::ReadKey(), shift, alt, exit_key);
+          else done = Plain(next, exit_key);
         } else {
           done = Extended(code, shift, alt, exit_key);
         }

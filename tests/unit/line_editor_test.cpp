@@ -37,6 +37,8 @@ TEST(LineEditor, EndingKeysAndTrimmedText) {
       {"x{Ctrl+F9}", speech::kEditCtrlF9, "x"},
       {"x{PgDn}", 81, "x"},
       {"x{Alt+1}{Enter}", speech::kEditEnter, "x"},  // Alt with a digit does nothing
+      {"x{Alt+Q}\xC3\x9E{Alt+W}y{Enter}", speech::kEditEnter, "xy"},  // after Alt+Q a key is plain
+      {"x{Alt+E}{Up}", speech::kEditUp, "x"},
   };
   for (const EndCase& c : cases) {
     HeadlessConsole headless;
