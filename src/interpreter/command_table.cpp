@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "automation/menu_commands.h"
 #include "automation/sound_commands.h"
 #include "data/byte_buffer.h"
 #include "data/encoding_commands.h"
@@ -100,7 +101,7 @@ const Command kCommands[] = {
     {"RANDOMIZA", CmdRandomiza},
     {"IP", nullptr},
     {"MSAA", nullptr},
-    {"MENU", nullptr},
+    {"MENU", automation::CmdMenu},
     {"IMAGEM", data::CmdImagem},
     {"SENSOR", nullptr},
     {"ANSIPARAUTF8", data::CmdAnsiparautf8},

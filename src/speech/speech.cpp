@@ -238,6 +238,8 @@ void WaitWhileSpeaking() {
   while (IsSpeaking()) console::WaitMessage();
 }
 
+bool EngineActive() { return S().engine_active; }
+
 void WaitPendingSpeech() {
   State& s = S();
   if (!s.pending) return;

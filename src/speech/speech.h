@@ -40,6 +40,8 @@ void WaitWhileSpeaking();
 void WaitPendingSpeech();
 // True once StopSpeech ran during the text being spoken.
 bool StopRequested();
+// True when SpeechInit opened an external engine.
+bool EngineActive();
 
 // A recorded message: keys starting with "_" live in the letters folder, the
 // others in the message folder. A missing file is silent.
