@@ -7,6 +7,8 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/menu.h"
+#include "interpreter/file_chooser.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/operands.h"
 #include "platform/audio.h"
@@ -52,18 +54,27 @@ void SayMessage(const std::string& key, int line_breaks) {
   else speech::Speak(text);
 }
 
-// The file chooser the prompt opens for a pattern: the chosen name, and
-// whether the user left it with Tab (to type again).
+// The file chooser the prompt opens for a pattern, at the cursor and 20 rows
+// high: the chosen name, and whether the user left it with Tab (to type
+// again).
 std::string ChooseScriptFile(const std::string& pattern, bool& tab) {
-  tab = false;
-  return pattern.find('*') == std::string::npos ? pattern : std::string();
+  int column = console::WhereX(), row = console::WhereY();
+  ChosenFile chosen = ChooseFile(column, row, platform::window::kColumns, row + 19, pattern);
+  tab = chosen.name == "@TAB@";
+  return tab ? std::string() : chosen.name;
 }
 
-// The history menu of interactive mode at the cursor: the index of the chosen
-// entry, or -1.
+// The history menu of interactive mode at the cursor, newest first: the
+// index of the chosen entry, or -1.
 int ChooseFromHistory(const std::vector<std::string>& history) {
-  (void)history;
-  return -1;
+  if (history.empty()) {
+    speech::PlayBeep();
+    return -1;
+  }
+  console::MenuOpen(console::WhereX(), console::WhereY(), platform::window::kColumns, 4,
+                    static_cast<int>(history.size()));
+  for (const std::string& line : history) console::MenuAdd("", line);
+  return console::MenuRun() - 1;
 }
 
 bool IsFolderSeparator(char c) { return c == '\\' || c == '/'; }
@@ -166,8 +177,7 @@ void InteractiveMode() {
       console::ConsoleWrite("\r\n");
       if (ending == speech::kEditEscape || ending == speech::kEditEnter) break;
       if (ending == speech::kEditUp || ending == speech::kEditDown) {
-        console::ConsoleWrite("\r\n\r\n\r\n\r\n\r\n");
-        console::GotoXY(console::WhereX(), console::WhereY() - 5);
+        console::MakeRoom(5);
         int chosen = ChooseFromHistory(history);
         if (chosen >= 0 && chosen < static_cast<int>(history.size())) {
           line = history[chosen];

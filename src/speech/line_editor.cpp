@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/review.h"
 #include "platform/files.h"
 #include "platform/process/process.h"
 #include "speech/number_words.h"
@@ -41,7 +42,7 @@ enum : int {
   kCopy = 255,
 };
 
-ScreenReviewer g_reviewer = nullptr;
+ScreenReviewer g_reviewer = console::ReviewScreen;
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsWordLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 128; }
@@ -541,6 +542,6 @@ void OpenDocument(const std::string& name) {
   WaitWhileSpeaking();
 }
 
-void SetScreenReviewer(ScreenReviewer reviewer) { g_reviewer = reviewer; }
+void SetScreenReviewer(ScreenReviewer reviewer) { g_reviewer = reviewer ? reviewer : console::ReviewScreen; }
 
 }  // namespace speech

@@ -36,8 +36,8 @@ void ReadLineSpoken(std::string& text);
 // Opens a document, a web address or a program as the desktop would.
 void OpenDocument(const std::string& name);
 
-// What Alt+Ctrl+F9 opens from inside a field (the screen review); without
-// one the key beeps.
+// What Alt+Ctrl+F9 opens from inside a field: the screen review, unless a
+// test puts another in its place (null puts the review back).
 using ScreenReviewer = void (*)();
 void SetScreenReviewer(ScreenReviewer reviewer);
 

@@ -58,7 +58,7 @@ bool LogReaches(const fs::path& log, const std::string& text, int seconds) {
   return false;
 }
 
-TEST(NewUserTerminal, DISABLED_PromptChooserAndRun) {
+TEST(NewUserTerminal, PromptChooserAndRun) {
   if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
   test_support::TempFolder folder;
   folder.Write("windows/MIRANE.INI", "[TESSEL]\r\nDIRDEFAULT=" + (folder.path() / "scripts").string() + "\r\n");
