@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +44,17 @@ class Tmux {
   bool Run(const std::string& arguments) {
     return std::system(("tmux -L " + socket_ + " " + arguments + " >/dev/null 2>&1").c_str()) == 0;
   }
+  // What a tmux command prints (its first line).
+  std::string Output(const std::string& arguments) {
+    std::string text;
+    if (std::FILE* pipe = popen(("tmux -L " + socket_ + " " + arguments + " 2>/dev/null").c_str(), "r")) {
+      char buffer[256];
+      if (std::fgets(buffer, sizeof buffer, pipe)) text = buffer;
+      pclose(pipe);
+    }
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
 
  private:
   std::string socket_;
@@ -76,6 +89,13 @@ TEST(NewUserTerminal, PromptChooserAndRun) {
   // knows the program does; the field then takes the key (Home: nothing).
   if (LogReaches(log, "speak Tessel - v", 10)) tmux.Run("send-keys -t user Home");
   bool asked = LogReaches(log, "speak Nome do arquivo .CMD a executar: ", 10);
+  // While the field waits for a key the terminal's cursor shows just after
+  // the prompt (column 34 of row 3).
+  std::string caret;
+  for (int attempt = 0; asked && attempt < 100 && caret != "1 33 2"; ++attempt) {
+    caret = tmux.Output("display-message -p -t user '#{cursor_flag} #{cursor_x} #{cursor_y}'");
+    if (caret != "1 33 2") std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   if (asked) {
     tmux.Run("send-keys -t user '*.cmd' Enter");
     if (LogReaches(log, "speak alfa.cmd", 10)) {
@@ -92,6 +112,7 @@ TEST(NewUserTerminal, PromptChooserAndRun) {
 
   std::string heard = ReadText(log);
   EXPECT_TRUE(asked) << heard;
+  EXPECT_EQ(caret, "1 33 2") << "the caret while the prompt waits: shown, column, row (from 0)";
   EXPECT_NE(heard.find("speak alfa.cmd"), std::string::npos) << heard;
   EXPECT_NE(heard.find("speak beta.cmd"), std::string::npos) << heard;
   EXPECT_EQ(heard.find("notas.txt"), std::string::npos) << "only scripts are offered";
