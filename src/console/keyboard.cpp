@@ -34,7 +34,7 @@ struct Keyboard {
   int braille_mode = 0;      // 0 off, 1 computer Braille, 2 with signs
   int dots = 0;              // dots of the current chord, bit 64 the space
   int held = 0;              // chord keys still held
-  bool waiting_notices_delivered = false;  // a notice is being delivered from a key wait
+  bool delivering_notices = false;  // a key wait is handing notices to the user
   uint32_t alt_letters = 0;  // letter keys pressed with Alt, not yet released
   bool number_mode = false;
   bool capital = false;
@@ -221,10 +221,10 @@ uint8_t ReadKey() {
     RefreshCaret();  // the caret shows from the first moment of the wait
     PumpMessages();
     while (!KeyPressed()) {
-      if (!k.waiting_notices_delivered) {
-        k.waiting_notices_delivered = true;
+      if (!k.delivering_notices) {
+        k.delivering_notices = true;
         DeliverNotices();
-        k.waiting_notices_delivered = false;
+        k.delivering_notices = false;
         if (k.count > 0) break;
       }
       if (!ActiveBackend()->NeedKey()) {
