@@ -16,10 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "console/bmp.h"
 #include "console/keyboard.h"
 #include "platform/audio.h"
+#include "console/tone.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -298,7 +300,8 @@ void ConsoleWrite(std::string_view bytes) {
   for (unsigned char c : bytes) {
     switch (c) {
       case 7:
-        platform::LogEvent("beep");
+        FlushSpan(span);
+        DefaultBeep();
         break;
       case 8:
         if (s.column > 0) {
@@ -489,6 +492,44 @@ void Delay(unsigned ms) {
     WaitMessage(left);
   }
   PumpMessages();
+}
+
+namespace {
+NoticeHandler g_notice_handler = nullptr;
+std::vector<std::string>& PendingNotices() {
+  static std::vector<std::string> notices;
+  return notices;
+}
+}  // namespace
+
+void SetNoticeHandler(NoticeHandler handler) { g_notice_handler = handler; }
+
+void PostNotice(const std::string& latin1) { PendingNotices().push_back(latin1); }
+
+void DeliverNotices() {
+  State& s = S();
+  if (s.backend) {
+    std::string notice = s.backend->TakeNotice();
+    if (!notice.empty()) PostNotice(notice);
+  }
+  std::vector<std::string> notices;
+  notices.swap(PendingNotices());
+  for (const std::string& notice : notices) {
+    if (g_notice_handler) g_notice_handler(notice);
+    else ConsoleWriteLine(notice);
+  }
+}
+
+void RefreshCaret() {
+  State& s = S();
+  if (!s.created) return;
+  int column = std::min(s.column, kColumns - 1);
+  Repaint(column, column + 1, s.row, s.row + 1);
+}
+
+bool PointerPosition(int& x, int& y, bool on_screen) {
+  EnsureWindow();
+  return S().backend->PointerPosition(x, y, on_screen);
 }
 
 // --- clipboard ---------------------------------------------------------------

@@ -49,6 +49,24 @@ void WaitMessage(int64_t timeout_ms = -1);
 // Sleeps `ms` (0-65535) through the pump.
 void Delay(unsigned ms);
 
+// What the console must tell the user (a terminal too small for the grid,
+// Braille input where no key releases come) is handed to the notice handler
+// (speech registers one that writes and speaks); without one it is written.
+// Notices are delivered at safe points: when a key wait starts or goes on,
+// and when DeliverNotices is called.
+using NoticeHandler = void (*)(const std::string& latin1);
+void SetNoticeHandler(NoticeHandler handler);
+void PostNotice(const std::string& latin1);
+void DeliverNotices();
+
+// Redraws the cursor's cell, so the caret shows or goes at once (ReadKey
+// calls it when its wait starts and ends).
+void RefreshCaret();
+
+// The mouse pointer in pixels, on the screen or relative to the window;
+// false when the back end has no pointer (terminal, headless).
+bool PointerPosition(int& x, int& y, bool on_screen);
+
 void CopyToClipboard(const std::string& text);
 // At most size - 1 characters of the clipboard's text; empty when size is 0.
 std::string PasteFromClipboard(size_t size);

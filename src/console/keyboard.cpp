@@ -34,6 +34,8 @@ struct Keyboard {
   int braille_mode = 0;      // 0 off, 1 computer Braille, 2 with signs
   int dots = 0;              // dots of the current chord, bit 64 the space
   int held = 0;              // chord keys still held
+  bool delivering_notices = false;  // a key wait is handing notices to the user
+  uint32_t alt_letters = 0;  // letter keys pressed with Alt, not yet released
   bool number_mode = false;
   bool capital = false;
   bool capital_lock = false;
@@ -121,6 +123,7 @@ void KeyDown(const Event& event) {
     if (event.ctrl && event.key == Key::F12) { SetBrailleMode(0); return; }
     if (event.ctrl && event.key == Key::F11) { SetBrailleMode(k.braille_mode + 1); return; }
     if (event.key == Key::Letter || event.key == Key::Digit) {
+      if (event.key == Key::Letter) k.alt_letters |= 1u << (event.symbol - 'A');
       if (kQueueSize - k.count >= 2) {
         unsigned char code = event.key == Key::Digit
                                  ? static_cast<unsigned char>(event.symbol == '0' ? 129 : 119 + (event.symbol - '0'))
@@ -155,6 +158,11 @@ void KeyDown(const Event& event) {
 
 void KeyUp(const Event& event) {
   Keyboard& k = K();
+  // The release of a letter pressed with Alt ends an Alt code, not a chord.
+  if (event.key == Key::Letter && (k.alt_letters & (1u << (event.symbol - 'A')))) {
+    k.alt_letters &= ~(1u << (event.symbol - 'A'));
+    return;
+  }
   if (k.braille_mode == 0) return;
   bool letter_or_blank = event.key == Key::Letter || event.key == Key::Space;
   if (event.ctrl || !letter_or_blank) {
@@ -210,8 +218,15 @@ uint8_t ReadKey() {
   EnsureWindow();
   if (k.count == 0) {
     k.waiting = true;
-    PumpMessages();  // shows the caret
+    RefreshCaret();  // the caret shows from the first moment of the wait
+    PumpMessages();
     while (!KeyPressed()) {
+      if (!k.delivering_notices) {
+        k.delivering_notices = true;
+        DeliverNotices();
+        k.delivering_notices = false;
+        if (k.count > 0) break;
+      }
       if (!ActiveBackend()->NeedKey()) {
         k.waiting = false;
         std::fprintf(stderr, "tessel: key script exhausted\n");
@@ -220,6 +235,7 @@ uint8_t ReadKey() {
       if (k.count == 0) WaitMessage();
     }
     k.waiting = false;
+    RefreshCaret();
   }
   unsigned char byte = k.queue[0];
   k.last_read = k.modifiers[0];
@@ -243,6 +259,11 @@ void SetBrailleMode(int mode) {
   Keyboard& k = K();
   if (mode > 2) mode = 1;
   if (mode < 0) mode = 0;
+  if (mode != 0 && ActiveBackend() && !ActiveBackend()->ReportsKeyReleases()) {
+    // Chords are read from key releases, which a terminal does not report.
+    PostNotice("A entrada Braille precisa da janela");
+    return;
+  }
   if (mode == 0) {
     k.dots = 0;
     k.held = 0;

@@ -9,8 +9,9 @@
 
 namespace console {
 
-void PlayTone(int hz, int ms) {
-  platform::LogEvent("tone", std::to_string(hz) + " " + std::to_string(ms));
+namespace {
+
+void SoundSquareWave(int hz, int ms) {
   // One second of 8-bit mono PCM at 11025 Hz: each period of 11025 div hz
   // samples is a half at 96 and a half at 160.
   const int rate = 11025;
@@ -27,6 +28,18 @@ void PlayTone(int hz, int ms) {
   platform::audio::StartLoop(samples.data(), samples.size(), format);
   Delay(static_cast<unsigned>(ms));
   platform::audio::StopLoop();
+}
+
+}  // namespace
+
+void PlayTone(int hz, int ms) {
+  platform::LogEvent("tone", std::to_string(hz) + " " + std::to_string(ms));
+  SoundSquareWave(hz, ms);
+}
+
+void DefaultBeep() {
+  platform::LogEvent("beep");
+  SoundSquareWave(kDefaultBeepHz, kDefaultBeepMs);
 }
 
 }  // namespace console

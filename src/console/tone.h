@@ -7,4 +7,10 @@ namespace console {
 // message pump, and logs "tone HZ MS".
 void PlayTone(int hz, int ms);
 
+// The default beep (what writing BEL sounds): a short square wave, logged as
+// "beep".
+constexpr int kDefaultBeepHz = 882;
+constexpr int kDefaultBeepMs = 150;
+void DefaultBeep();
+
 }  // namespace console

@@ -8,6 +8,8 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/checker.h"
+#include "console/menu.h"
+#include "interpreter/file_chooser.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/operands.h"
 #include "platform/audio.h"
@@ -15,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/window.h"
+#include "speech/line_editor.h"
 #include "speech/settings.h"
 #include "speech/speech.h"
 
@@ -52,36 +55,64 @@ void SayMessage(const std::string& key, int line_breaks) {
   else speech::Speak(text);
 }
 
-// The key that ended a line edit: 13 Enter, 27 Esc, or 256 + the code of an
-// extended key.
-constexpr int kEnter = 13;
-constexpr int kEscape = 27;
-constexpr int kExtended = 256;
+// The file chooser the prompt opens for a pattern, at the cursor and 20 rows
+// high: the chosen name, and whether the user left it with Tab (to type
+// again).
+std::string ChooseScriptFile(const std::string& pattern, bool& tab) {
+  int column = console::WhereX(), row = console::WhereY();
+  ChosenFile chosen = ChooseFile(column, row, platform::window::kColumns, row + 19, pattern);
+  tab = chosen.name == "@TAB@";
+  return tab ? std::string() : chosen.name;
+}
 
-// Edits a line at the cursor: typed characters are added and shown,
-// Backspace erases, Enter, Esc and the extended keys end the editing.
-// (The spoken line editor replaces this when it lands.)
-std::string EditLineHere(size_t max_length, int& ending_key) {
-  std::string line;
+// The history menu of interactive mode at the cursor, newest first: the
+// index of the chosen entry, or -1.
+int ChooseFromHistory(const std::vector<std::string>& history) {
+  if (history.empty()) {
+    speech::PlayBeep();
+    return -1;
+  }
+  console::MenuOpen(console::WhereX(), console::WhereY(), platform::window::kColumns, 4,
+                    static_cast<int>(history.size()));
+  for (const std::string& line : history) console::MenuAdd("", line);
+  return console::MenuRun() - 1;
+}
+
+bool IsFolderSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The file prompt: a name typed at the cursor; Tab, Down (any ending key but
+// Enter) or a "*" open the chooser on what was typed. `escaped` tells that
+// the user left with Esc. An empty result asks for interactive mode.
+std::string FilePrompt(bool& escaped) {
+  escaped = false;
+  int column = console::WhereX(), row = console::WhereY();
   for (;;) {
-    unsigned char c = console::ReadKey();
-    if (c == 0) {
-      ending_key = kExtended + console::ReadKey();
-      return line;
+    console::GotoXY(column, row);
+    std::string text;
+    int key = speech::EditFieldHere(text, column, row, true, 255);
+    if (key == speech::kEditEscape) {
+      escaped = true;
+      return {};
     }
-    if (c == kEnter || c == kEscape) {
-      ending_key = c;
-      return line;
+    if (key == speech::kEditEnter && text.empty()) return {};
+    text = TrimBlanks(text);
+    if (!text.empty() && platform::files::IsDirectory(text) && !IsFolderSeparator(text.back()) && text.back() != ':')
+      text += '\\';
+    std::string folder;
+    size_t last = text.find_last_of("\\/");
+    if (last != std::string::npos) folder = text.substr(0, last + 1);
+    if (text.empty() || IsFolderSeparator(text.back())) text += "*.*";
+    if (key == speech::kEditEnter && text.find('*') == std::string::npos) return text;
+    bool tab = false;
+    console::GotoXY(column, row);
+    std::string chosen = ChooseScriptFile(text, tab);
+    if (tab) {
+      speech::PlayClick();
+      speech::PlayClick();
+      continue;
     }
-    if (c == 8) {
-      if (!line.empty()) {
-        line.pop_back();
-        console::ConsoleWrite("\b");
-      }
-    } else if (c >= 32 && line.size() < max_length) {
-      line += static_cast<char>(c);
-      console::ConsoleWrite(std::string(1, static_cast<char>(c)));
-    }
+    if (!chosen.empty() && chosen.find_first_of("\\/:") == std::string::npos) chosen = folder + chosen;
+    return chosen;
   }
 }
 
@@ -110,7 +141,7 @@ bool ResolveScriptName(std::string& name, const std::string& default_folder) {
 }
 
 void WaitForEnter() {
-  while (console::ReadKey() != kEnter) {
+  while (console::ReadKey() != speech::kEditEnter) {
   }
 }
 
@@ -143,13 +174,20 @@ void InteractiveMode() {
     std::string line;
     int ending = 0;
     for (;;) {
-      line = EditLineHere(255, ending);
+      ending = speech::EditFieldHere(line, console::WhereX(), console::WhereY(), true, 255);
       console::ConsoleWrite("\r\n");
-      if (ending == kEscape || ending == kEnter) break;
-      // Up and Down will open the history menu once menus exist; any other
-      // ending key edits the line again.
+      if (ending == speech::kEditEscape || ending == speech::kEditEnter) break;
+      if (ending == speech::kEditUp || ending == speech::kEditDown) {
+        console::MakeRoom(5);
+        int chosen = ChooseFromHistory(history);
+        if (chosen >= 0 && chosen < static_cast<int>(history.size())) {
+          line = history[chosen];
+          SayMessage("SCEDITE", 1);
+        }
+      }
+      // Any other ending key edits the line again.
     }
-    if (ending == kEscape) {
+    if (ending == speech::kEditEscape) {
       RequestStop(false);
       break;
     }
@@ -177,6 +215,7 @@ void RunTesselHost(int argc, char** argv) {
   speech::SpeechInit(0, speech::ReadSetting("TESSEL", "DIRTESSEL"));
   console::ClearScreen();
   console::SetTitle("TESSEL");
+  console::DeliverNotices();
 
   std::string default_folder = speech::ReadSetting("TESSEL", "DIRDEFAULT");
   if (default_folder.empty()) default_folder = "c:\\tarsel\\scripts";
@@ -209,10 +248,10 @@ void RunTesselHost(int argc, char** argv) {
     std::string previous = platform::files::CurrentDirectory();
     platform::files::ChangeDirectory(default_folder);
     SayMessage("SCNOMARQ", 0);
-    int ending = 0;
-    name = TrimBlanks(EditLineHere(255, ending));
+    bool escaped = false;
+    name = TrimBlanks(FilePrompt(escaped));
     console::ConsoleWrite(name + "\r\n");
-    if (ending == kEscape) ShutDown();
+    if (escaped) ShutDown();
     platform::files::ChangeDirectory(previous);
   }
 
@@ -242,10 +281,11 @@ void RunEnsaioHost(int, char**) {
   StartProgram();
   SetBuild(Build::Ensaio);
   speech::SpeechInit(0, "");
+  console::EnsureWindow();
+  console::DeliverNotices();
   speech::WriteLineSpeak("Informe o script a executar:");
-  int ending = 0;
-  std::string name = EditLineHere(255, ending);
-  console::ConsoleWrite("\r\n");
+  std::string name;
+  speech::ReadLineSpoken(name);
   RunScript(name, "");
   speech::WriteLineSpeak("O script ja terminou.");
   ShutDown();

@@ -10,6 +10,7 @@
 #include "data/command_text.h"
 #include "data/file_table.h"
 #include "interpreter/operands.h"
+#include "speech/line_editor.h"
 #include "speech/settings.h"
 #include "speech/speech.h"
 
@@ -31,7 +32,7 @@ ModifierReader g_modifier_reader = KeyboardModifiers;
 SpokenLineReader g_spoken_line_reader = nullptr;
 
 // How the line or key is read.
-enum class Source { Spoken, Mute, Hidden, Slot };
+enum class Source { Spoken, Mute, Hidden, Slot, Edit };
 
 // The text LE gives for a key: the character itself from code 32 on, "#"
 // and the code for control characters, "#0#" and the key code for extended
@@ -81,7 +82,34 @@ std::string ReadHiddenLine() {
 
 std::string ReadSpokenLine() {
   if (g_spoken_line_reader) return g_spoken_line_reader();
-  return console::ReadLinePlain();
+  std::string line;
+  speech::ReadLineSpoken(line);
+  return line;
+}
+
+const char kNoPointer[] = "A posi\xE7\xE3o do mouse s\xF3 pode ser lida na janela";
+
+// LE MOUSE [TELA] X Y: the pointer in screen pixels, or relative to the
+// console window.
+bool ReadMouse(std::string rest) {
+  bool screen = false;
+  if (data::StartsWithKeyword(rest, "TELA")) {
+    rest.erase(0, 4);
+    screen = true;
+  }
+  rest = data::TrimmedText(rest);
+  int x = 0, y = 0;
+  if (!console::PointerPosition(x, y, screen)) {
+    speech::WriteLineSpeak(kNoPointer);
+    return false;
+  }
+  int slot = 0;
+  if (!ReadVariableName(rest, slot)) return false;
+  SetVariable(slot, std::to_string(x));
+  rest = data::TrimmedText(rest);
+  if (!ReadVariableName(rest, slot)) return false;
+  SetVariable(slot, std::to_string(y));
+  return data::TrimmedText(rest).empty();
 }
 
 }  // namespace
@@ -96,8 +124,8 @@ bool CmdLe(const std::string& arguments) {
     console::ReadLinePlain();
     return true;
   }
-  // LE MOUSE / LE RATO: the mouse reader is not part of this program yet.
-  if (data::StartsWithKeyword(rest, "MOUSE ") || data::StartsWithKeyword(rest, "RATO ")) return false;
+  if (data::StartsWithKeyword(rest, "MOUSE ") || data::StartsWithKeyword(rest, "RATO "))
+    return ReadMouse(data::TrimmedText(rest.substr(5)));
 
   bool with_modifiers = false;
   size_t tecla = speech::UpperCasePt(rest).find("TECLA ");
@@ -124,8 +152,8 @@ bool CmdLe(const std::string& arguments) {
     }
     source = Source::Slot;
   } else if (data::StartsWithKeyword(rest, "EDITA")) {
-    // LE EDITA V comes with the line editor.
-    return false;
+    rest.erase(0, 5);
+    source = Source::Edit;
   } else if (data::StartsWithKeyword(rest, "CONSOLE ")) {
     // The child program's output; a second variable after it reads a spoken
     // line.
@@ -157,6 +185,10 @@ bool CmdLe(const std::string& arguments) {
     bool silent = source == Source::Mute || source == Source::Hidden;
     uint8_t key = silent ? console::ReadKey() : static_cast<uint8_t>(speech::ReadKeySay());
     text = KeyText(key, with_modifiers);
+  } else if (source == Source::Edit) {
+    text = Variable(slot);
+    int key = speech::EditFieldHere(text, console::WhereX(), console::WhereY(), true, 1024);
+    if (key == speech::kEditEscape) text.clear();
   } else if (source == Source::Mute) {
     text = console::ReadLinePlain();
   } else if (source == Source::Hidden) {

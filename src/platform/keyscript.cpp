@@ -154,12 +154,15 @@ void PostKeyAction(const KeyAction& action) {
     PostEvent(event);
   }
   // A character comes with the press, unless Alt is held (Alt+letter is a
-  // system key that types nothing); Ctrl with a letter types its control code.
+  // system key that types nothing); Ctrl with a letter, "[", "\" or "]" types
+  // its control code, as the window's keyboard does.
   if (action.kind != KeyAction::Kind::Release && action.has_character && !action.alt) {
     Event typed = event;
     typed.type = EventType::Char;
     uint8_t character = action.character;
     if (action.ctrl && action.key == Key::Letter) character = static_cast<uint8_t>(action.symbol & 31);
+    else if (action.ctrl && (character == '[' || character == '\\' || character == ']'))
+      character = static_cast<uint8_t>(character & 31);
     typed.character = character;
     PostEvent(typed);
   }

@@ -59,15 +59,16 @@ std::string CellText(unsigned char byte) {
 }
 
 std::string PaintCells(const window::Frame& frame, int column_from, int column_to, int row_from,
-                       int row_to, int columns, int rows) {
+                       int row_to, int columns, int rows, int first_row) {
   std::string out = "\x1b[?25l";
+  first_row = std::clamp(first_row, 0, window::kRows - 1);
   column_from = std::max(column_from, 0);
-  row_from = std::max(row_from, 0);
+  row_from = std::max(row_from, first_row);
   column_to = std::min({column_to, window::kColumns, columns});
-  row_to = std::min({row_to, window::kRows, rows});
+  row_to = std::min({row_to, window::kRows, first_row + rows});
   int attribute = -1;
   for (int row = row_from; row < row_to && column_from < column_to; ++row) {
-    AppendMoveTo(out, column_from, row);
+    AppendMoveTo(out, column_from, row - first_row);
     for (int column = column_from; column < column_to; ++column) {
       int cell = row * window::kColumns + column;
       if (frame.attrs[cell] != attribute) {
@@ -80,7 +81,7 @@ std::string PaintCells(const window::Frame& frame, int column_from, int column_t
   if (attribute >= 0) out += "\x1b[0m";
   // After the 80th character of a row the cursor waits in column 81; the
   // caret stays on the last column then.
-  int caret_column = std::min(frame.cursor_column, window::kColumns - 1), caret_row = frame.cursor_row;
+  int caret_column = std::min(frame.cursor_column, window::kColumns - 1), caret_row = frame.cursor_row - first_row;
   bool caret_shown = caret_column >= 0 && caret_row >= 0 && caret_column < std::min(columns, window::kColumns) &&
                      caret_row < std::min(rows, window::kRows);
   if (frame.caret_visible && caret_shown) {

@@ -14,8 +14,10 @@ namespace platform::terminal {
 // row_to) of `frame` on a terminal of `columns` x `rows` characters (cells
 // beyond it are left out), then show the cursor at the caret when the frame
 // shows the caret, else hide it.
+// `first_row` is the grid row shown on the terminal's first row (a terminal
+// with fewer than 25 rows shows a part of the grid).
 std::string PaintCells(const window::Frame& frame, int column_from, int column_to, int row_from,
-                       int row_to, int columns, int rows);
+                       int row_to, int columns, int rows, int first_row = 0);
 
 // The UTF-8 text shown for one grid byte: controls, DEL and the five bytes
 // Windows-1252 leaves undefined are shown as a blank, so no cell can send

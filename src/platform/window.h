@@ -88,6 +88,18 @@ class Backend {
   // The cursor leaves row `row` (0-based) for the next one: the row is
   // complete. Called before the grid scrolls.
   virtual void RowCompleted(const Frame& frame, int row) { (void)frame; (void)row; }
+  // The mouse pointer in pixels: on the screen, or relative to the console
+  // window's text area. False where there is no pointer to read.
+  virtual bool PointerPosition(int& x, int& y, bool on_screen) {
+    (void)x; (void)y; (void)on_screen;
+    return false;
+  }
+  // Whether key releases are reported as they happen (Braille chords need
+  // them; a text terminal reports none).
+  virtual bool ReportsKeyReleases() const { return true; }
+  // A Latin-1 text the user must hear about the back end (once), e.g. a
+  // terminal too small for the grid; empty when there is none.
+  virtual std::string TakeNotice() { return {}; }
   // Called once before the program exits.
   virtual void Shutdown() {}
 };

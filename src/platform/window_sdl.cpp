@@ -222,6 +222,12 @@ KeyReport TranslateKey(const SDL_Keysym& keysym) {
     report.key = static_cast<Key>(static_cast<int>(Key::F1) + (sym - SDLK_F1));
     return report;
   }
+  // With Ctrl+Alt the X keymap turns the function keys into terminal
+  // switches; the key itself still names F1-F12.
+  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
+    report.key = static_cast<Key>(static_cast<int>(Key::F1) + (scancode - SDL_SCANCODE_F1));
+    return report;
+  }
   if (sym >= 'a' && sym <= 'z') {
     report.key = Key::Letter;
     report.symbol = static_cast<uint8_t>(sym - 'a' + 'A');
@@ -436,6 +442,17 @@ class SdlBackend final : public Backend {
         break;
     }
     Present();
+  }
+
+  bool PointerPosition(int& x, int& y, bool on_screen) override {
+    SDL_PumpEvents();
+    SDL_GetGlobalMouseState(&x, &y);
+    if (on_screen) return true;
+    int left = 0, top = 0;
+    SDL_GetWindowPosition(window_.get(), &left, &top);
+    x -= left;
+    y -= top;
+    return true;
   }
 
   // The desktop's text is UTF-8 with LF line ends; ours Latin-1 with CR LF.

@@ -251,7 +251,21 @@ class TerminalBackend final : public Backend {
     if (frame.chars) {
       last_screen_.assign(reinterpret_cast<const char*>(frame.chars), kColumns * kRows);
     }
-    std::string bytes = terminal::PaintCells(frame, column_from, column_to, row_from, row_to, columns_, rows_);
+    // A terminal with fewer than 25 rows shows the part of the grid that
+    // holds the cursor's row.
+    int first_row = first_row_;
+    if (rows_ >= kRows) first_row = 0;
+    else if (frame.cursor_row < first_row) first_row = frame.cursor_row;
+    else if (frame.cursor_row >= first_row + rows_) first_row = frame.cursor_row - rows_ + 1;
+    if (first_row != first_row_) {
+      first_row_ = first_row;
+      column_from = 0;
+      column_to = kColumns;
+      row_from = 0;
+      row_to = kRows;
+    }
+    std::string bytes =
+        terminal::PaintCells(frame, column_from, column_to, row_from, row_to, columns_, rows_, first_row_);
     WriteAll(bytes.data(), bytes.size());
   }
 
@@ -316,6 +330,14 @@ class TerminalBackend final : public Backend {
     WriteAll(text.data(), text.size());
   }
 
+  bool ReportsKeyReleases() const override { return false; }
+
+  std::string TakeNotice() override {
+    if (small_said_ || (columns_ >= kColumns && rows_ >= kRows)) return {};
+    small_said_ = true;
+    return "O terminal \xE9 menor que 80x25";
+  }
+
  private:
   // Reads the terminal's size in characters.
   void ReadSize() {
@@ -358,6 +380,8 @@ class TerminalBackend final : public Backend {
 
   int columns_ = kColumns;
   int rows_ = kRows;
+  int first_row_ = 0;        // the grid row on the terminal's first row
+  bool small_said_ = false;  // the user heard that the terminal is too small
   std::string pending_;  // input bytes not parsed yet (a sequence cut off)
   bool hung_up_ = false;  // standard input reported a hang-up
   SteadyClock::time_point last_input_ = SteadyClock::now();

@@ -235,6 +235,8 @@ void SpeechInit(int level, const std::string& message_folder) {
 
   std::string punctuation = ReadSetting("TRADUTOR", "PONTUACAO");
   s.say_punctuation = punctuation.empty() || UpperCasePt(punctuation[0]) != 'N';
+  // What the console must tell the user is written and said.
+  console::SetNoticeHandler([](const std::string& notice) { WriteLineSpeak(notice); });
 
   s.engine_active = false;
   EngineRequest engine = ReadEngineRequest();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -57,6 +58,10 @@ TEST(Guide, EveryExampleShowsWhatTheGuideSays) {
   test_support::TempFolder folder;
   std::string dir = folder.path().string();
   folder.Write("keys.txt", "{Enter}");
+  // The examples' files are made in the folder: it is the programs' current
+  // folder for the run.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
   for (const Example& example : examples) {
     folder.Write("exemplo.cmd", example.script);  // UTF-8, as an author's editor saves it
     std::string output;
@@ -71,6 +76,7 @@ TEST(Guide, EveryExampleShowsWhatTheGuideSays) {
       screen.resize(screen.size() - end.size());
     EXPECT_EQ(screen + "\n", example.screen) << "the example at line " << example.line << " of docs/guia.md";
   }
+  std::filesystem::current_path(before);
 }
 
 }  // namespace

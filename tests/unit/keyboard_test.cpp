@@ -35,6 +35,7 @@ TEST(KeyboardCodes, KeysGiveTheirBytes) {
       {"{Ctrl+Right}", {0, 116}}, {"{Enter}", {13}},          {"{Ctrl+Enter}", {10}},
       {"{Backspace}", {8}},       {"{Ctrl+Backspace}", {127}}, {"{Esc}", {27}},
       {"{Tab}", {9}},             {"a", {97}},                {"A", {65}},
+      {"{Ctrl+\\}", {28}},        {"{Ctrl+[}", {27}},         {"{Ctrl+]}", {29}},
       {"\xC3\xA9", {233}},        {"{Ctrl+A}", {1}},          {"{{", {'{'}},
       {"{Alt+A}", {0, 30}},       {"{Alt+Z}", {0, 44}},       {"{Alt+M}", {0, 50}},
       {"{Alt+1}", {0, 120}},      {"{Alt+9}", {0, 128}},      {"{Alt+0}", {0, 129}},
@@ -133,6 +134,28 @@ TEST_F(Braille, ModeCyclingAndTones) {
   Type("{Ctrl+Alt+F12}");
   EXPECT_EQ(console::BrailleMode(), 0);
   EXPECT_EQ(console::QueuedKeys(), 0);
+}
+
+TEST_F(Braille, ShiftedAliasesOfTheModeKeys) {
+  // Ctrl+Alt+F11 and F12 never reach an X program; with Shift they do.
+  Type("{Ctrl+Alt+Shift+F11}");
+  EXPECT_EQ(console::BrailleMode(), 1);
+  Type("{Ctrl+Alt+Shift+F11}");
+  EXPECT_EQ(console::BrailleMode(), 2);
+  Type("{Ctrl+Alt+Shift+F12}");
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(console::QueuedKeys(), 0);
+}
+
+TEST_F(Braille, AltLetterReleaseIsNoChord) {
+  SetMode(1);
+  Type("{Alt+F}{Alt+X}");
+  EXPECT_EQ(Drain(), (std::vector<int>{0, 33, 0, 45}));
+  // Alt let go before the letter: its release is still no chord.
+  Type("{Down:Alt+D}{Up:D}");
+  EXPECT_EQ(Drain(), (std::vector<int>{0, 32}));
+  Type(Chord("FD"));  // chords go on as before
+  EXPECT_EQ(Drain(), std::vector<int>{'b'});
 }
 
 TEST_F(Braille, ToneDurationsPassInProgramTime) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -23,6 +24,12 @@
 #include <thread>
 #include <vector>
 
+#include "console/console.h"
+#include "console/keyboard.h"
+#include "interpreter/input_commands.h"
+#include "interpreter/operands.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_screen.h"
@@ -424,6 +431,56 @@ TEST(WindowBackendsTerminal, RawModeScreenKeysAndRestore) {
   EXPECT_EQ(after.c_lflag, before.c_lflag) << "terminal restored";
   EXPECT_EQ(after.c_iflag, before.c_iflag);
   EXPECT_TRUE(Contains(closing, "\x1b[?1049l")) << "left the alternate screen";
+}
+
+// A terminal of 80x20: the part of the grid holding the cursor's row shows,
+// the user hears once that the terminal is small, and Braille chords are
+// refused there (a terminal reports no key releases).
+TEST(WindowBackendsTerminal, SmallTerminalFollowsTheCursorRow) {
+  PseudoTerminal terminal;
+  ASSERT_TRUE(terminal.ok());
+  ScopedVariable term("TERM", "xterm-256color");
+  winsize size{};
+  size.ws_col = 80;
+  size.ws_row = 20;
+  ASSERT_EQ(ioctl(terminal.slave(), TIOCSWINSZ, &size), 0);
+
+  terminal.Attach();
+  std::unique_ptr<window::Backend> backend = window::kTerminalBackend.create({}, window::ShowMode::Normal);
+  std::string first_notice, second_notice, top_painted, bottom_painted;
+  bool releases = true;
+  if (backend) {
+    terminal.Drain();
+    first_notice = backend->TakeNotice();
+    second_notice = backend->TakeNotice();
+    releases = backend->ReportsKeyReleases();
+    TestFrame frame;
+    frame.Put(0, 0, "topo", 0x07);
+    frame.Put(0, 24, "fundo", 0x07);
+    frame.caret_visible = true;
+    frame.cursor_row = 24;
+    frame.cursor_column = 5;
+    backend->Draw(frame.View(), 0, 6, 24, 25);
+    bottom_painted = terminal.Drain();
+    frame.cursor_row = 0;
+    backend->Draw(frame.View(), 0, 6, 0, 1);
+    top_painted = terminal.Drain();
+  }
+  backend.reset();
+  terminal.Drain();
+  terminal.Detach();
+
+  ASSERT_FALSE(first_notice.empty());
+  EXPECT_EQ(first_notice, "O terminal \xE9 menor que 80x25");
+  EXPECT_TRUE(second_notice.empty()) << "said once";
+  EXPECT_FALSE(releases);
+  // Grid row 25 shows on the terminal's row 20, with the caret after "fundo".
+  EXPECT_TRUE(Contains(bottom_painted, "\x1b[20;1H")) << bottom_painted;
+  EXPECT_TRUE(Contains(bottom_painted, "fundo"));
+  EXPECT_TRUE(Contains(bottom_painted, "\x1b[20;6H\x1b[?25h")) << "caret on the cursor's row";
+  // Back at the top, grid row 1 is the terminal's row 1 again.
+  EXPECT_TRUE(Contains(top_painted, "\x1b[1;1H"));
+  EXPECT_TRUE(Contains(top_painted, "topo"));
 }
 
 TEST(WindowBackendsTerminal, SignalRestoresTheTerminal) {
@@ -1047,6 +1104,141 @@ TEST_F(WindowBackendsSdl, NoDisplayNoWindow) {
   ScopedVariable no_display("DISPLAY", nullptr);
   ScopedVariable no_driver("SDL_VIDEODRIVER", nullptr);
   EXPECT_EQ(window::kSdlBackend.create({}, window::ShowMode::Normal), nullptr);
+}
+
+// The whole console (not only the back end) in a window on the test's X
+// server, with the given audio output; a red cell marks the grid's corner.
+class ConsoleInWindow {
+ public:
+  explicit ConsoleInWindow(const std::string& audio)
+      : folder_(std::filesystem::temp_directory_path() / ("tessel-window-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(folder_);
+    std::FILE* ini = std::fopen((folder_ / "MIRANE.INI").c_str(), "wb");
+    if (ini) {
+      std::fputs("[VIDEO]\r\nLARGURALETRA=10\r\nALTURALETRA=20\r\nCANTOTELA=S\r\n", ini);
+      std::fclose(ini);
+    }
+    windir_.emplace("MIRANE_WINDIR", folder_.c_str());
+    console_.emplace("TESSEL_CONSOLE", "window");
+    audio_.emplace("TESSEL_AUDIO", audio.c_str());
+    keys_.emplace("TESSEL_KEYS", nullptr);
+    platform::audio::Shutdown();
+    platform::ClockInit(platform::TimeMode::Real);
+    console::ResetForTests();
+    console::TextBackground(4);
+    console::ConsoleWrite(" ");
+    console::TextBackground(0);
+  }
+  ~ConsoleInWindow() {
+    console::ResetForTests();
+    platform::audio::Shutdown();
+    platform::ClockInit(platform::TimeMode::Virtual);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::optional<ScopedVariable> windir_, console_, audio_, keys_;
+};
+
+// The console in the window: the caret shows at the cursor's cell from the
+// moment ReadKey starts waiting and goes when the key came; BEL is heard.
+TEST_F(WindowBackendsSdl, ConsoleCaretWhileAKeyIsAwaitedAndBelSounds) {
+  std::string capture = (std::filesystem::temp_directory_path() /
+                         ("tessel-bel-" + std::to_string(getpid()) + ".wav")).string();
+  std::optional<ConsoleInWindow> window;
+  window.emplace("wav:" + capture);
+
+  // The cursor waits at column 3, row 2.
+  console::ConsoleWrite("\a");
+  console::GotoXY(3, 2);
+  int cell_width = 0, cell_height = 0;
+  console::ActiveBackend()->CellSize(cell_width, cell_height);
+
+  // While the program waits in ReadKey, another thread looks at the screen,
+  // then types the key that ends the wait.
+  CellInk waiting{};
+  bool located = false;
+  std::string display = server_->display();
+  std::thread looker([&] {
+    for (int attempt = 0; attempt < 50 && waiting.full_rows == 0; ++attempt) {
+      std::optional<Image> shot = Screenshot(display, "console_caret_waiting");
+      int ox = 0, oy = 0;
+      if (shot && FindOrigin(*shot, ox, oy)) {
+        located = true;
+        waiting = InkOfCell(*shot, ox + 2 * cell_width, oy + cell_height, cell_width, cell_height);
+      }
+      if (waiting.full_rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    Event key;
+    key.type = EventType::Char;
+    key.character = 'k';
+    platform::PostEvent(key);
+  });
+  uint8_t read = console::ReadKey();
+  looker.join();
+  EXPECT_EQ(read, 'k');
+  ASSERT_TRUE(located) << "the console window was not found on the screen";
+  // The caret: a bar as wide as the cell, two pixels high, nothing else.
+  EXPECT_EQ(waiting.full_rows, 2);
+  EXPECT_EQ(waiting.bright, 2 * cell_width);
+
+  std::optional<Image> after = Screenshot(display, "console_caret_after");
+  ASSERT_TRUE(after);
+  int ox = 0, oy = 0;
+  ASSERT_TRUE(FindOrigin(*after, ox, oy));
+  EXPECT_EQ(InkOfCell(*after, ox + 2 * cell_width, oy + cell_height, cell_width, cell_height).bright, 0)
+      << "the caret stays after the key came";
+
+  window.reset();  // finishes the capture file
+  // The capture: 16-bit mono at 22050 Hz after a 44-byte header; the beep is
+  // a loud square wave of some 150 ms.
+  std::FILE* file = std::fopen(capture.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[4096];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + count);
+  std::fclose(file);
+  ASSERT_GT(bytes.size(), 44u);
+  int loud = 0;
+  for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+    int16_t sample = static_cast<int16_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (sample > 4000 || sample < -4000) ++loud;
+  }
+  double loud_ms = loud * 1000.0 / 22050;
+  EXPECT_GT(loud_ms, 100) << "BEL made no sound";
+  EXPECT_LT(loud_ms, 300);
+  std::filesystem::remove(capture);
+}
+
+// LE MOUSE in the window: the pointer relative to the console window, or on
+// the screen with TELA.
+TEST_F(WindowBackendsSdl, ConsoleMousePositionForLe) {
+  FakeInput input(server_->display());
+  if (!input.ok()) GTEST_SKIP() << "the XTest libraries are not installed";
+  ConsoleInWindow window("null");
+  int ox = 0, oy = 0;
+  bool located = false;
+  for (int attempt = 0; attempt < 50 && !located; ++attempt) {
+    console::PumpMessages();
+    std::optional<Image> shot = Screenshot(server_->display(), "console_mouse");
+    located = shot && FindOrigin(*shot, ox, oy);
+    if (!located) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(located);
+  input.MoveTo(ox + 37, oy + 21);
+  input.Sync();
+  ASSERT_TRUE(interp::CmdLe("MOUSE X Y"));
+  EXPECT_EQ(interp::Variable('X'), "37");
+  EXPECT_EQ(interp::Variable('Y'), "21");
+  ASSERT_TRUE(interp::CmdLe("RATO TELA X Y"));
+  EXPECT_EQ(interp::Variable('X'), std::to_string(ox + 37));
+  EXPECT_EQ(interp::Variable('Y'), std::to_string(oy + 21));
+  EXPECT_FALSE(interp::CmdLe("MOUSE X")) << "Y missing";
+  EXPECT_EQ(interp::Variable('X'), "37") << "X is stored even so";
 }
 
 }  // namespace
