@@ -237,8 +237,18 @@ std::vector<Item> Items(const Recording& recording) {
   return items;
 }
 
-struct ToneCase;
-std::vector<ToneCase> ToneCases();
+// The tone files the device path plays: every rate, channel count and width.
+struct ToneCase {
+  int rate, channels, bits;
+};
+
+std::vector<ToneCase> ToneCases() {
+  std::vector<ToneCase> cases;
+  for (int rate : {8000, 11025, 22050, 44100, 48000})
+    for (int channels : {1, 2})
+      for (int bits : {8, 16}) cases.push_back({rate, channels, bits});
+  return cases;
+}
 
 // A run of 2 ms or more of exact zeros inside one of the tones, which never
 // fall silent: the server played nothing because nothing came in time.
@@ -274,18 +284,6 @@ int LargestStep(const Recording& recording, size_t first, size_t last) {
 
 // Longer than one buffer of the media layer (250 ms): each tone has a join.
 constexpr double kToneSeconds = 0.26;
-
-struct ToneCase {
-  int rate, channels, bits;
-};
-
-std::vector<ToneCase> ToneCases() {
-  std::vector<ToneCase> cases;
-  for (int rate : {8000, 11025, 22050, 44100, 48000})
-    for (int channels : {1, 2})
-      for (int bits : {8, 16}) cases.push_back({rate, channels, bits});
-  return cases;
-}
 
 std::string ToneName(const ToneCase& tone) {
   return "tom" + std::to_string(tone.rate) + "_" + std::to_string(tone.channels) + "_" + std::to_string(tone.bits) +
