@@ -20,6 +20,7 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/speech_commands.h"
 #include "interpreter/text_commands.h"
+#include "net/net_commands.h"
 
 namespace interp {
 
@@ -36,11 +37,11 @@ const Command kCommands[] = {
     {"FUNDO", CmdFundo},
     {"ABRE", data::CmdAbre},
     {"FECHA", data::CmdFecha},
-    {"INTERNET", nullptr},
-    {"CONECTA", nullptr},
-    {"ATIVASSL", nullptr},
-    {"SERVE", nullptr},
-    {"OBSERVA", nullptr},
+    {"INTERNET", net::CmdInternet},
+    {"CONECTA", net::CmdConecta},
+    {"ATIVASSL", net::CmdAtivassl},
+    {"SERVE", net::CmdServe},
+    {"OBSERVA", net::CmdObserva},
     {"ESCREVE", CmdEscreve},
     {"BIPA", CmdBipa},
     {"SOMA", CmdSoma},
@@ -98,15 +99,15 @@ const Command kCommands[] = {
     {"CHAMA", CmdChama},
     {"RETORNA", CmdRetorna},
     {"RANDOMIZA", CmdRandomiza},
-    {"IP", nullptr},
+    {"IP", net::CmdIp},
     {"MSAA", nullptr},
     {"MENU", nullptr},
     {"IMAGEM", data::CmdImagem},
     {"SENSOR", nullptr},
     {"ANSIPARAUTF8", data::CmdAnsiparautf8},
     {"UTF8PARAANSI", data::CmdUtf8paraansi},
-    {"HTTP", nullptr},
-    {"TRAZDAREDE", nullptr},
+    {"HTTP", net::CmdHttp},
+    {"TRAZDAREDE", net::CmdTrazdarede},
     {"HANDLE", nullptr},
     {"MENSAGEM", automation::CmdMensagem},
     {"CODBASE64", data::CmdCodbase64},
