@@ -254,7 +254,7 @@ class TlsServer {
 };
 
 // The result of one run of tessel.
-struct Run {
+struct TesselRun {
   int exit_code = -1;
   std::string screen, log, stderr_text;
   double seconds = 0;
@@ -275,21 +275,29 @@ inline void WriteFile(const fs::path& path, const std::string& contents) {
 // Runs `script` (Latin-1 lines) with tessel in headless mode, in `folder`
 // (the working folder, drive C and the Windows folder), with `keys` as the key
 // script and `ini` as MIRANE.INI. Killed after `limit_seconds`.
-inline Run RunTessel(const fs::path& folder, const std::string& script, const std::string& keys = "",
+inline TesselRun RunTessel(const fs::path& folder, const std::string& script, const std::string& keys = "",
                      const std::string& ini = "", const std::vector<std::string>& extra_environment = {},
                      int limit_seconds = 20) {
   WriteFile(folder / "test.cmd", script);
   WriteFile(folder / "keys.txt", keys);
   WriteFile(folder / "MIRANE.INI", ini);
+  std::vector<std::string> ours = {"TESSEL_CONSOLE=headless", "TESSEL_AUDIO=null", "LC_ALL=C",
+                                   "TESSEL_SCREEN=" + (folder / "screen.txt").string(),
+                                   "TESSEL_LOG=" + (folder / "log.txt").string(),
+                                   "TESSEL_KEYS=" + (folder / "keys.txt").string(),
+                                   "MIRANE_WINDIR=" + folder.string(), "MIRANE_DRIVE_C=" + folder.string()};
+  ours.insert(ours.end(), extra_environment.begin(), extra_environment.end());
+  // What the run sets replaces what the test's own environment holds.
+  auto overridden = [&](const std::string& entry) {
+    std::string name = entry.substr(0, entry.find('=') + 1);
+    for (const auto& own : ours)
+      if (own.compare(0, name.size(), name) == 0) return true;
+    return false;
+  };
   std::vector<std::string> environment;
-  for (char** entry = environ; *entry; ++entry) environment.push_back(*entry);
-  for (const char* entry : {"TESSEL_CONSOLE=headless", "TESSEL_AUDIO=null"}) environment.push_back(entry);
-  environment.push_back("TESSEL_SCREEN=" + (folder / "screen.txt").string());
-  environment.push_back("TESSEL_LOG=" + (folder / "log.txt").string());
-  environment.push_back("TESSEL_KEYS=" + (folder / "keys.txt").string());
-  environment.push_back("MIRANE_WINDIR=" + folder.string());
-  environment.push_back("MIRANE_DRIVE_C=" + folder.string());
-  for (const auto& entry : extra_environment) environment.push_back(entry);
+  for (char** entry = environ; *entry; ++entry)
+    if (!overridden(*entry)) environment.push_back(*entry);
+  environment.insert(environment.end(), ours.begin(), ours.end());
   std::vector<std::string> argv = {TESSEL_BINARY, (folder / "test.cmd").string()};
   std::vector<char*> args, envs;
   for (auto& arg : argv) args.push_back(arg.data());
@@ -303,7 +311,7 @@ inline Run RunTessel(const fs::path& folder, const std::string& script, const st
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  Run run;
+  TesselRun run;
   auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
   int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), envs.data());
