@@ -1,7 +1,9 @@
 // The ranged download and the text fetch.
 #include "net/http_download.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <locale>
 #include <memory>
 #include <stdexcept>
@@ -178,10 +180,10 @@ void SayStatus(int status) {
   else speech::WriteLineSpeak("Erro http" + std::to_string(status) + ".");
 }
 
-bool StartsWithAudio(const std::string& type) {
-  if (type.size() < 5) return false;
-  for (size_t i = 0; i < 5; ++i)
-    if (std::toupper(static_cast<unsigned char>(type[i])) != "AUDIO"[i]) return false;
+bool StartsWithKeyword(const std::string& text, std::string_view upper) {
+  if (text.size() < upper.size()) return false;
+  for (size_t i = 0; i < upper.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(text[i])) != upper[i]) return false;
   return true;
 }
 
@@ -334,9 +336,19 @@ bool Download(const DownloadRequest& request) {
       SayStatus(status);
       return false;
     }
-    bool open_length = !head.has_length || head.chunked;
-    bool audio = StartsWithAudio(head.content_type);
-    if (open_length && !audio && !ensaio) {
+    // A part that does not start where the file ends would be misplaced.
+    if (status == 206 && head.range_start >= 0 && head.range_start != offset) {
+      speech::WriteLineSpeak(kBadResponse);
+      return false;
+    }
+    // Without a length a body runs to the end of the connection; streamed
+    // audio may announce a length of 0 for it.
+    bool audio = StartsWithKeyword(head.content_type, "AUDIO");
+    bool open_length = !head.has_length || head.chunked || (head.length == 0 && audio);
+    // Text without a length is fetched again as lines; anything else is
+    // kept byte for byte.
+    bool text = head.content_type.empty() || StartsWithKeyword(head.content_type, "TEXT");
+    if (open_length && text && !ensaio) {
       exchange = Exchange();
       return TextFetch(url, request);
     }

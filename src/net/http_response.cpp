@@ -140,6 +140,11 @@ bool ParseHeaderLine(std::string_view line, ResponseHead& head) {
     size_t slash = value.rfind('/');
     int64_t total = 0;
     if (slash != std::string_view::npos && ParseDecimal(Trim(value.substr(slash + 1)), total)) head.range_total = total;
+    size_t dash = value.find('-');
+    int64_t start = 0;
+    if (StartsWithUpper(value, "BYTES ") && dash != std::string_view::npos && dash < slash &&
+        ParseDecimal(Trim(value.substr(6, dash - 6)), start))
+      head.range_start = start;
   }
   return true;
 }
@@ -212,8 +217,6 @@ ChunkedDecoder::State ChunkedDecoder::Feed(const char* data, size_t size, std::s
         } else if (c != '\r' || trailer_line_ > 0) {
           ++trailer_line_;
         }
-        break;
-      case Phase::TrailerLf:
         break;
     }
   }

@@ -39,6 +39,7 @@ struct ResponseHead {
   std::string content_type;
   bool has_location = false;
   std::string location;
+  int64_t range_start = -1;  // the first byte of Content-Range "bytes A-B/N", -1 when none
   int64_t range_total = -1;  // the "*/N" or ".../N" of Content-Range, -1 when none
 };
 
@@ -62,7 +63,7 @@ class ChunkedDecoder {
   State state() const { return state_; }
 
  private:
-  enum class Phase { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, TrailerLf };
+  enum class Phase { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer };
   Phase phase_ = Phase::Size;
   State state_ = State::More;
   uint64_t remaining_ = 0;

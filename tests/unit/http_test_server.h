@@ -9,9 +9,12 @@
 //   /audio                the data as audio without a length; /audio-chunked
 //                         the same in chunks; /audio-chunked-cut chunks that
 //                         stop before the last one
+//   /binary               the data as application/octet-stream without a length
+//   /badrange             206 for a part that starts at byte 5, whatever was asked
 //   /empty                200 with a length of 0
 //   /stall                headers and a length, then nothing until the client
 //                         leaves
+//   /goto/URL             a redirect to URL
 #pragma once
 #include <atomic>
 #include <mutex>
@@ -89,6 +92,8 @@ class HttpServer {
       int left = std::stoi(path.substr(10));
       std::string target = left <= 1 ? "/file" : origin + "/redirect/" + std::to_string(left - 1);
       SendText(fd, "HTTP/1.1 302 Found\r\nLocation: " + target + "\r\nContent-Length: 5\r\n\r\nmoved");
+    } else if (path.rfind("/goto/", 0) == 0) {
+      SendText(fd, "HTTP/1.1 302 Found\r\nLocation: " + path.substr(6) + "\r\nContent-Length: 0\r\n\r\n");
     } else if (path == "/loop") {
       SendText(fd, "HTTP/1.1 301 Moved\r\nLocation: " + origin + "/loop\r\nContent-Length: 0\r\n\r\n");
     } else if (path == "/404") {
@@ -101,6 +106,10 @@ class HttpServer {
                "5\r\nlinha\r\n4;ext=1\r\n um\n\r\nB\r\nlinha dois\r\r\n4\r\n\nfim\r\n0\r\nX-Trailer: 1\r\n\r\n");
     } else if (path == "/nolength") {
       SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\na\nb\r\nc");
+    } else if (path == "/binary") {
+      SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n" + data);
+    } else if (path == "/badrange") {
+      SendText(fd, "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\nContent-Length: 5\r\n\r\n12345");
     } else if (path == "/audio") {
       SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n" + data);
     } else if (path == "/audio-chunked" || path == "/audio-chunked-cut") {

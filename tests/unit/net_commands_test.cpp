@@ -4,6 +4,7 @@
 // waits that Ctrl+Break ends.
 #include <gtest/gtest.h>
 
+#include "http_test_server.h"
 #include "net_support.h"
 #include "test_support.h"
 
@@ -240,6 +241,32 @@ TEST_F(TlsCommands, AtivasslToAPeerThatFailsLeavesADeadSlot) {
                       "", "", Trust());
   EXPECT_EQ(run.exit_code, 0) << run.screen;
   EXPECT_TRUE(run.ScreenHas("[010]")) << run.screen;
+}
+
+// A redirect to an https URL is followed over TLS, with the certificate
+// verified; a refused one ends the download with a spoken error.
+TEST_F(TlsCommands, ARedirectToHttpsDownloadsOverTls) {
+  ASSERT_TRUE(certificates_->ok());
+  HttpServer plain;
+  TlsServer good(certificates_->cert("good"), certificates_->key("good"));
+  TlsServer wrong(certificates_->cert("wrong"), certificates_->key("wrong"));
+  good.AnswerHttp("conteudo seguro");
+  wrong.AnswerHttp("conteudo falso");
+  auto script = [&](uint16_t port) {
+    return "TRAZDAREDE \"" + plain.Url("/goto/https://localhost:" + std::to_string(port) + "/seguro") +
+           "\" \"alvo.txt\" \"0\" \"a\" \"\" R\nESCREVE \"[\" R \"]\"\n";
+  };
+  TesselRun run = RunScript(script(good.port()), "", "", Trust());
+  EXPECT_TRUE(run.ScreenHas("[0]")) << run.screen;
+  EXPECT_EQ(folder_.Read("alvo.txt"), "conteudo seguro");
+  ASSERT_EQ(good.lines().size(), 1u);
+  EXPECT_NE(good.lines()[0].find("Host: localhost:" + std::to_string(good.port()) + "\r\n"), std::string::npos);
+  EXPECT_EQ(good.names(), std::vector<std::string>{"localhost"});
+  std::filesystem::remove(folder_.path() / "alvo.txt");
+  run = RunScript(script(wrong.port()), "", "", Trust());
+  EXPECT_TRUE(run.ScreenHas("[1]")) << run.screen;
+  EXPECT_TRUE(run.LogHas("speak Erro SSL: o certificado de localhost n\xC3\xA3o foi aceito.")) << run.log;
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() / "alvo.txt"));
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ TEST_F(Download, InterruptedTwentyTimesAndResumedEndsIdentical) {
     std::string part = Target();
     ASSERT_EQ(part.size(), held) << cut;
     ASSERT_TRUE(part == data.substr(0, held)) << cut;
-    if (cut > 1) EXPECT_TRUE(run.LogHas("speak Retomando download")) << cut;
+    if (cut > 1) {
+      EXPECT_TRUE(run.LogHas("speak Retomando download")) << cut;
+    }
   }
   TesselRun run = Fetch("/file");
   EXPECT_TRUE(run.ScreenHas("[0]")) << run.screen;
@@ -94,6 +96,13 @@ TEST_F(Download, AFileAlreadyWholeIsLeftAsItIs) {
   EXPECT_TRUE(run.ScreenHas("[0]")) << run.screen;
   EXPECT_TRUE(Target() == data);
   EXPECT_FALSE(run.LogHas("speak Retomando download"));
+}
+
+TEST_F(Download, APartThatDoesNotStartAtTheEndOfTheFileIsRefused) {
+  folder_.Write("alvo.bin", std::string(1000, 'x'));
+  TesselRun run = Fetch("/badrange");
+  EXPECT_TRUE(run.ScreenHas("[1]")) << run.screen;
+  EXPECT_EQ(Target(), std::string(1000, 'x'));
 }
 
 TEST_F(Download, RedirectsAreFollowedUpToTwenty) {
@@ -143,6 +152,7 @@ TEST_F(Download, BodiesWithoutALength) {
     const char* result;
   } cases[] = {
       {"/audio", data, "[0]"},
+      {"/binary", data, "[0]"},
       {"/audio-chunked", data, "[0]"},
       {"/audio-chunked-cut", data, "[1]"},
       {"/chunked", "linha um\r\nlinha dois\r\nfim\r\n\r\n", "[0]"},

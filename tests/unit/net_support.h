@@ -208,6 +208,12 @@ class TlsServer {
     return lines_;
   }
   int handshakes() const { return handshakes_; }
+  // From now on each client gets an HTTP answer with this body instead of
+  // the echo.
+  void AnswerHttp(const std::string& body) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    http_body_ = body;
+  }
 
  private:
   static int OnName(SSL* ssl, int*, void* self) {
@@ -222,7 +228,25 @@ class TlsServer {
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     SSL* ssl = SSL_new(context_);
     SSL_set_fd(ssl, fd);
-    if (SSL_accept(ssl) == 1) {
+    std::string http_body;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      http_body = http_body_;
+    }
+    if (SSL_accept(ssl) == 1 && !http_body.empty()) {
+      ++handshakes_;
+      std::string head;
+      char c;
+      while (head.find("\r\n\r\n") == std::string::npos && SSL_read(ssl, &c, 1) == 1) head += c;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.push_back(head);
+      }
+      std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(http_body.size()) + "\r\n\r\n" +
+                           http_body;
+      SSL_write(ssl, answer.data(), static_cast<int>(answer.size()));
+      SSL_shutdown(ssl);
+    } else if (SSL_is_init_finished(ssl)) {
       ++handshakes_;
       std::string line;
       char c;
@@ -250,6 +274,7 @@ class TlsServer {
   std::unique_ptr<Server> server_;
   std::mutex mutex_;
   std::vector<std::string> names_, lines_;
+  std::string http_body_;
   std::atomic<int> handshakes_{0};
 };
 

@@ -85,6 +85,9 @@ TEST(HttpResponse, Headers) {
   EXPECT_EQ(head.location, "/outro");
   EXPECT_TRUE(head.chunked);
   EXPECT_EQ(head.range_total, 5000);
+  EXPECT_EQ(head.range_start, -1);
+  EXPECT_TRUE(net::ParseHeaderLine("Content-Range: bytes 1000-4999/5000", head));
+  EXPECT_EQ(head.range_start, 1000);
   // A length that is not a number, or a second one that differs, is refused.
   net::ResponseHead other;
   EXPECT_FALSE(net::ParseHeaderLine("Content-Length: 12a", other));
