@@ -2,8 +2,13 @@
 #include "net/connection.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
+#include "console/console.h"
 #include "interpreter/operands.h"
+#include "platform/clock.h"
 #include "net/wait.h"
 #include "speech/settings.h"
 
@@ -37,6 +42,37 @@ bool Handshake(Socket socket, TlsSession& session) {
   }
 }
 
+// Looks a name up on a thread of its own while the console's messages are
+// handled, so a resolver that does not answer never holds the program
+// beyond a key press.
+std::vector<platform::net::Address> ResolvePumping(const std::string& host) {
+  if (platform::net::IsNumericAddress(host)) return platform::net::Resolve(host);
+  struct Lookup {
+    std::mutex mutex;
+    std::condition_variable done_signal;
+    bool done = false;
+    std::vector<platform::net::Address> found;
+  };
+  auto lookup = std::make_shared<Lookup>();
+  std::thread([lookup, host] {
+    std::vector<platform::net::Address> found = platform::net::Resolve(host);
+    std::lock_guard<std::mutex> lock(lookup->mutex);
+    lookup->found = std::move(found);
+    lookup->done = true;
+    lookup->done_signal.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(lookup->mutex);
+  while (!lookup->done) {
+    int64_t before = RealMs();
+    if (lookup->done_signal.wait_for(lock, std::chrono::milliseconds(20), [&] { return lookup->done; })) break;
+    lock.unlock();
+    platform::AdvanceTo(platform::NowMs() + (RealMs() - before));
+    console::PumpMessages();
+    lock.lock();
+  }
+  return lookup->found;
+}
+
 }  // namespace
 
 int64_t PollTimeoutUs() { return g_poll_timeout_us; }
@@ -68,7 +104,7 @@ std::unique_ptr<Stream> Stream::Connect(const std::string& host, uint16_t port, 
                                         ConnectFailure& why, std::string& detail) {
   why = ConnectFailure::NoAddress;
   detail.clear();
-  for (const platform::net::Address& address : platform::net::Resolve(host)) {
+  for (const platform::net::Address& address : ResolvePumping(host)) {
     why = ConnectFailure::NoConnection;
     bool pending = false;
     Socket socket = platform::net::StartConnect(address, port, pending);
