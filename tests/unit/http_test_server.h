@@ -127,7 +127,7 @@ class HttpServer {
     } else if (path == "/stall") {
       SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
       pollfd entry{fd, POLLIN, 0};
-      poll(&entry, 1, 8000);
+      poll(&entry, 1, 9000);
     } else {
       SendText(fd, "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
     }

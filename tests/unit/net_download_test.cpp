@@ -243,7 +243,7 @@ TEST_F(Download, BadOperandsAndAddresses) {
 TEST_F(Download, CtrlBreakEndsAStalledTransfer) {
   TesselRun run = Fetch("/stall", "{wait 300}{Break}");
   EXPECT_EQ(run.exit_code, 255);
-  EXPECT_LT(run.seconds, 3.0);
+  EXPECT_LT(run.seconds, 8.0);
 }
 
 }  // namespace

@@ -185,13 +185,13 @@ TEST_F(NetReaderTest, LinesEndAtLineFeedAndLoseOneCarriageReturn) {
 
 TEST_F(NetReaderTest, ALineThatDoesNotComeInTimeIsDropped) {
   auto start = std::chrono::steady_clock::now();
-  auto lines = Lines("parte", 1, 1, 3000);
+  auto lines = Lines("parte", 1, 1, 6000);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_FALSE(lines[0].first);
   EXPECT_EQ(lines[0].second, "");
   EXPECT_GE(seconds, 0.95);
-  EXPECT_LT(seconds, 2.9);
+  EXPECT_LT(seconds, 5.0);
 }
 
 TEST_F(NetReaderTest, PollTimeoutComesFromTheSettings) {
