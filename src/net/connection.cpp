@@ -164,7 +164,13 @@ Stream::Received Stream::Receive(char* data, size_t size, size_t& received, int6
     if (session_) {
       TlsSession::Step step = session_->Read(data, size, received);
       if (step == TlsSession::Step::Done) return Received::Data;
-      if (step == TlsSession::Step::Closed || step == TlsSession::Step::Failed) return Received::Closed;
+      if (step == TlsSession::Step::Failed) {
+        // Shown for whoever looks at the screen; the read ends as a closed
+        // connection does.
+        console::ConsoleWriteLine("Erro SSL: " + std::to_string(session_->LastError()));
+        return Received::Closed;
+      }
+      if (step == TlsSession::Step::Closed) return Received::Closed;
       want_write = step == TlsSession::Step::WantWrite;
     } else {
       platform::net::Io io = platform::net::Receive(socket_, data, size, received);

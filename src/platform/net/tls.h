@@ -33,6 +33,8 @@ class TlsSession {
   // Done with `received` > 0; Closed when the peer ended the session.
   Step Read(char* data, size_t size, size_t& received);
   Step Write(const char* data, size_t size, size_t& sent);
+  // OpenSSL's error code of the last step that failed.
+  int LastError() const;
   // Decrypted bytes waiting inside the session.
   size_t Pending() const;
   // After a failed handshake: true when the peer's certificate was refused,

@@ -65,6 +65,7 @@ struct TlsSession::State {
   SSL* ssl = nullptr;
   bool verify = false;
   bool failed = false;  // a fatal error: no shutdown message is sent
+  int last_error = 0;
   ~State() {
     if (ssl) {
       // One attempt at the closing message; the socket is non-blocking, so
@@ -109,6 +110,7 @@ TlsSession::Step TlsSession::Result(int result, size_t& count) {
     return Step::Done;
   }
   int error = SSL_get_error(state_->ssl, result);
+  state_->last_error = error;
   switch (error) {
     case SSL_ERROR_WANT_READ: return Step::WantRead;
     case SSL_ERROR_WANT_WRITE: return Step::WantWrite;
@@ -146,6 +148,8 @@ TlsSession::Step TlsSession::Write(const char* data, size_t size, size_t& sent) 
   }
   return Result(SSL_write(state_->ssl, data, static_cast<int>(size > 1 << 30 ? 1 << 30 : size)), sent);
 }
+
+int TlsSession::LastError() const { return state_->last_error; }
 
 size_t TlsSession::Pending() const { return static_cast<size_t>(SSL_pending(state_->ssl)); }
 
