@@ -2,6 +2,7 @@
 //   /file                 the test's data, with ranges ("Range: bytes=N-"), 416
 //                         past its end
 //   /drop/K/file          the same, but the connection ends after K body bytes
+//   /whole                the data with 200, whatever range was asked
 //   /redirect/K           K redirects (the last one relative), then /file
 //   /loop                 a redirect to itself
 //   /404                  404 with a body; /500 500 without a length
@@ -106,6 +107,8 @@ class HttpServer {
                "5\r\nlinha\r\n4;ext=1\r\n um\n\r\nB\r\nlinha dois\r\r\n4\r\n\nfim\r\n0\r\nX-Trailer: 1\r\n\r\n");
     } else if (path == "/nolength") {
       SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\na\nb\r\nc");
+    } else if (path == "/whole") {
+      SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(data.size()) + "\r\n\r\n" + data);
     } else if (path == "/binary") {
       SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n" + data);
     } else if (path == "/badrange") {

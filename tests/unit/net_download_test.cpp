@@ -98,6 +98,17 @@ TEST_F(Download, AFileAlreadyWholeIsLeftAsItIs) {
   EXPECT_FALSE(run.LogHas("speak Retomando download"));
 }
 
+TEST_F(Download, AWholeAnswerToARangedRequestRewritesTheFile) {
+  std::string data = RandomBytes(6000, 10);
+  server_.SetData(data);
+  folder_.Write("alvo.bin", std::string(1000, 'x'));
+  TesselRun run = Fetch("/whole");
+  EXPECT_TRUE(run.ScreenHas("[0]")) << run.screen;
+  EXPECT_TRUE(Target() == data);
+  ASSERT_EQ(server_.requests().size(), 1u);
+  EXPECT_NE(server_.requests()[0].find("Range: bytes=1000-\r\n"), std::string::npos);
+}
+
 TEST_F(Download, APartThatDoesNotStartAtTheEndOfTheFileIsRefused) {
   folder_.Write("alvo.bin", std::string(1000, 'x'));
   TesselRun run = Fetch("/badrange");
