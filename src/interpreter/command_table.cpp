@@ -21,6 +21,7 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/speech_commands.h"
 #include "interpreter/text_commands.h"
+#include "net/net_commands.h"
 
 namespace interp {
 
@@ -37,11 +38,11 @@ const Command kCommands[] = {
     {"FUNDO", CmdFundo},
     {"ABRE", data::CmdAbre},
     {"FECHA", data::CmdFecha},
-    {"INTERNET", nullptr},
-    {"CONECTA", nullptr},
-    {"ATIVASSL", nullptr},
-    {"SERVE", nullptr},
-    {"OBSERVA", nullptr},
+    {"INTERNET", net::CmdInternet},
+    {"CONECTA", net::CmdConecta},
+    {"ATIVASSL", net::CmdAtivassl},
+    {"SERVE", net::CmdServe},
+    {"OBSERVA", net::CmdObserva},
     {"ESCREVE", CmdEscreve},
     {"BIPA", CmdBipa},
     {"SOMA", CmdSoma},
@@ -99,15 +100,15 @@ const Command kCommands[] = {
     {"CHAMA", CmdChama},
     {"RETORNA", CmdRetorna},
     {"RANDOMIZA", CmdRandomiza},
-    {"IP", nullptr},
+    {"IP", net::CmdIp},
     {"MSAA", automation::CmdMsaa},
     {"MENU", automation::CmdMenu},
     {"IMAGEM", data::CmdImagem},
     {"SENSOR", automation::CmdSensor},
     {"ANSIPARAUTF8", data::CmdAnsiparautf8},
     {"UTF8PARAANSI", data::CmdUtf8paraansi},
-    {"HTTP", nullptr},
-    {"TRAZDAREDE", nullptr},
+    {"HTTP", net::CmdHttp},
+    {"TRAZDAREDE", net::CmdTrazdarede},
     {"HANDLE", automation::CmdHandle},
     {"MENSAGEM", automation::CmdMensagem},
     {"CODBASE64", data::CmdCodbase64},
