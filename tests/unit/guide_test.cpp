@@ -1,5 +1,6 @@
 // The script authors' guide (docs/guia.md): every example script (a
-// "tessel" block followed by a "tela" block) runs through the real binary in
+// "tessel" block, the keys typed in a "teclas" block when it reads any, then
+// a "tela" block) runs through the real binary in
 // headless mode, and the screen must show exactly the "tela" block (the
 // closing "Fim do script" aside), so the guide cannot drift from the program.
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@
 namespace {
 
 struct Example {
-  std::string script, screen;
+  std::string script, keys, screen;
   int line;  // of the script block in the guide
 };
 
@@ -43,7 +44,13 @@ std::vector<Example> Examples(const std::string& guide) {
     EXPECT_NE(shown, std::string::npos) << "an example without its screen";
     if (shown == std::string::npos) break;
     int line = 1 + static_cast<int>(std::count(guide.begin(), guide.begin() + static_cast<long>(at), '\n'));
-    examples.push_back({script, screen, line});
+    // The keys the user types, when the example reads any: a "teclas" block
+    // between the script and its screen. Otherwise one Enter.
+    std::string keys;
+    size_t typed = FindBlock(guide, "teclas", at, keys);
+    if (typed == std::string::npos || typed > shown) keys = "{Enter}";
+    while (!keys.empty() && keys.back() == '\n') keys.pop_back();
+    examples.push_back({script, keys, screen, line});
     at = shown;
   }
   return examples;
@@ -57,13 +64,13 @@ TEST(Guide, EveryExampleShowsWhatTheGuideSays) {
   EXPECT_FALSE(examples.empty()) << "no example found in the guide";
   test_support::TempFolder folder;
   std::string dir = folder.path().string();
-  folder.Write("keys.txt", "{Enter}");
   // The examples' files are made in the folder: it is the programs' current
   // folder for the run.
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
   for (const Example& example : examples) {
     folder.Write("exemplo.cmd", example.script);  // UTF-8, as an author's editor saves it
+    folder.Write("keys.txt", example.keys);
     std::string output;
     test_support::RunProgram({dir + "/exemplo.cmd"},
                              {"TESSEL_CONSOLE=headless", "TESSEL_AUDIO=null", "MIRANE_WINDIR=" + dir,
