@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "speech/settings.h"
 #include "speech/speech.h"
 
 namespace console {
 namespace {
+
+using namespace console::keys;
 
 constexpr int kColumns = 80;
 constexpr int kRows = 25;
@@ -24,28 +27,9 @@ constexpr int kCurrentColour = 14;
 constexpr int kMarkedColour = 2;
 constexpr int kPageStep = 10;
 
-constexpr uint8_t kEnter = 13;
-constexpr uint8_t kEscape = 27;
 // Typed in the menu, this byte waits for the next key and changes nothing.
 constexpr uint8_t kWaitByte = 223;
 
-// Extended key codes.
-enum : uint8_t {
-  kF1 = 59,
-  kF12 = 70,
-  kHome = 71,
-  kUp = 72,
-  kPageUp = 73,
-  kLeft = 75,
-  kRight = 77,
-  kEnd = 79,
-  kDown = 80,
-  kPageDown = 81,
-  kCtrlF1 = 94,
-  kCtrlF12 = 105,
-  kCtrlPageDown = 118,
-  kCtrlPageUp = 132,
-};
 
 void SetAttribute(uint8_t attribute) {
   TextColor(attribute & 0x0F);

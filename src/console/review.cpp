@@ -13,11 +13,14 @@
 #include <string>
 
 #include "console/console.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "speech/speech.h"
 
 namespace console {
 namespace {
+
+using namespace console::keys;
 
 constexpr int kColumns = 80;
 constexpr int kRows = 25;
@@ -26,31 +29,7 @@ constexpr size_t kLongestSearch = kColumns;
 // A run of one repeated sign is heard as at most this many of it.
 constexpr int kRepeatedSigns = 3;
 
-constexpr uint8_t kEscape = 27;
-constexpr uint8_t kEnter = 13;
-constexpr uint8_t kBackspace = 8;
 
-// Extended key codes.
-enum : uint8_t {
-  kShiftTab = 15,
-  kF1 = 59,
-  kF5 = 63,
-  kF6 = 64,
-  kHome = 71,
-  kUp = 72,
-  kPageUp = 73,
-  kLeft = 75,
-  kRight = 77,
-  kEnd = 79,
-  kDown = 80,
-  kPageDown = 81,
-  kCtrlF1 = 94,
-  kCtrlF5 = 98,
-  kCtrlLeft = 115,
-  kCtrlRight = 116,
-  kCtrlPageDown = 118,
-  kCtrlPageUp = 132,
-};
 
 struct Review {
   int row = 1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "platform/files.h"
 #include "speech/settings.h"
@@ -18,6 +19,8 @@
 
 namespace interp {
 namespace {
+
+using namespace console::keys;
 
 constexpr int kColumns = 80;
 constexpr int kRows = 25;
@@ -30,24 +33,6 @@ constexpr int kCurrentColour = 14;  // yellow
 constexpr int kPageStep = 10;
 
 constexpr int kExtended = 256;
-constexpr int kEnter = 13;
-constexpr int kEscape = 27;
-constexpr int kTab = 9;
-
-enum : uint8_t {
-  kF5 = 63,
-  kHome = 71,
-  kUp = 72,
-  kPageUp = 73,
-  kLeft = 75,
-  kRight = 77,
-  kEnd = 79,
-  kDown = 80,
-  kPageDown = 81,
-  kCtrlF5 = 98,
-  kCtrlPageDown = 118,
-  kCtrlPageUp = 132,
-};
 
 // --- folding names ----------------------------------------------------------
 

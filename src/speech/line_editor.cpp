@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "console/review.h"
 #include "platform/files.h"
@@ -18,26 +19,13 @@
 namespace speech {
 namespace {
 
+using namespace console::keys;
+
 constexpr int kLongestField = 2048;
 constexpr int kSelectionBackground = 8;
 
-// Extended key codes the editor handles.
+// Extended codes only the editor handles: paste and copy.
 enum : int {
-  kF1 = 59,
-  kF4 = 62,
-  kF8 = 66,
-  kF12 = 70,
-  kHome = 71,
-  kLeft = 75,
-  kRight = 77,
-  kEnd = 79,
-  kDel = 83,
-  kCtrlF1 = 94,
-  kCtrlF4 = 97,
-  kCtrlF8 = 101,
-  kCtrlF9 = 102,
-  kCtrlLeft = 115,
-  kCtrlRight = 116,
   kPaste = 254,
   kCopy = 255,
 };
