@@ -71,7 +71,8 @@ TEST_F(Checker, AnyBytesAreRead) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
   Check(binary);
-  Check(std::string("SE \"\0\" = (1/0\0 DESVIA @\0\n", 27));
+  const char kNuls[] = "SE \"\0\" = (1/0\0 DESVIA @\0\n";
+  Check(std::string(kNuls, sizeof kNuls - 1));
   Check("ESCREVE \"" + std::string(1 << 20, 'x') + "\n");  // a 1 MB line
   Check(std::string(2000, '(') + "\n" + "SE " + std::string(2000, '(') + "\n");
 }
