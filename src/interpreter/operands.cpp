@@ -11,6 +11,7 @@
 #include "interpreter/operands.h"
 
 #include <charconv>
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 
@@ -517,23 +518,40 @@ bool ReadOperand(std::string& rest, std::string& value) {
   return false;
 }
 
-bool ReadIntegerOperand(std::string& rest, int32_t& value) {
+namespace {
+
+// The quick forms of an integer operand, read without copying: a number or a
+// one-letter variable. Gives the characters it read with the blanks after
+// them; 0 when the operand has another form; -1 when it has a quick form but
+// holds no integer.
+std::ptrdiff_t ReadQuickInteger(std::string_view rest, int32_t& value) {
   size_t start = 0;
   while (start < rest.size() && rest[start] == ' ') ++start;
-  if (start < rest.size()) {
-    char c = rest[start];
-    if (c == '-' || IsDigit(c)) {
-      size_t end = start + 1;
-      while (end < rest.size() && IsDigit(rest[end])) ++end;
-      if (!ToInteger(rest.data() + start, end - start, value)) return false;
-      Consume(rest, end);
-      return true;
-    }
-    if (IsLetter(c)) {
-      if (!VariableInteger(static_cast<unsigned char>(AsciiUpper(c)), value)) return false;
-      Consume(rest, start + 1);
-      return true;
-    }
+  if (start >= rest.size()) return 0;
+  char c = rest[start];
+  size_t end = 0;
+  if (c == '-' || IsDigit(c)) {
+    end = start + 1;
+    while (end < rest.size() && IsDigit(rest[end])) ++end;
+    if (!ToInteger(rest.data() + start, end - start, value)) return -1;
+  } else if (IsLetter(c)) {
+    if (!VariableInteger(static_cast<unsigned char>(AsciiUpper(c)), value)) return -1;
+    end = start + 1;
+  } else {
+    return 0;
+  }
+  while (end < rest.size() && rest[end] == ' ') ++end;
+  return static_cast<std::ptrdiff_t>(end);
+}
+
+}  // namespace
+
+bool ReadIntegerOperand(std::string& rest, int32_t& value) {
+  std::ptrdiff_t quick = ReadQuickInteger(rest, value);
+  if (quick != 0) {
+    if (quick < 0) return false;
+    rest.erase(0, static_cast<size_t>(quick));
+    return true;
   }
   std::string text;
   std::string after = rest;
@@ -574,22 +592,11 @@ bool ReadVariableName(std::string_view& rest, int& slot) {
 }
 
 bool ReadIntegerOperand(std::string_view& rest, int32_t& value) {
-  size_t start = 0;
-  while (start < rest.size() && rest[start] == ' ') ++start;
-  if (start < rest.size()) {
-    char c = rest[start];
-    if (c == '-' || IsDigit(c)) {
-      size_t end = start + 1;
-      while (end < rest.size() && IsDigit(rest[end])) ++end;
-      if (!ToInteger(rest.data() + start, end - start, value)) return false;
-      Consume(rest, end);
-      return true;
-    }
-    if (IsLetter(c)) {
-      if (!VariableInteger(static_cast<unsigned char>(AsciiUpper(c)), value)) return false;
-      Consume(rest, start + 1);
-      return true;
-    }
+  std::ptrdiff_t quick = ReadQuickInteger(rest, value);
+  if (quick != 0) {
+    if (quick < 0) return false;
+    rest.remove_prefix(static_cast<size_t>(quick));
+    return true;
   }
   return OverCopy(rest, [&value](std::string& copy) { return ReadIntegerOperand(copy, value); });
 }
